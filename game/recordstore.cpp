@@ -1,0 +1,3 @@
+#include "recordstore.h"
+
+QString defaultDataDir() { return {}; }

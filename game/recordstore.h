@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The best score and its holder, kept between runs in two one-line files of
+// the data folder: tvk.txt (the score's digits, CR LF) and ntvk.txt (the
+// holder's name, CR LF), single-byte Windows-1252 text.
+//
+// Nothing here ends the game: a folder or file that cannot be made, read or
+// written comes back as an error naming the path and the system's reason.
+
+struct RecordError
+{
+    QString path;   // empty when there is no error
+    QString reason; // the system's reason, as it words it
+
+    bool isError() const { return !path.isEmpty(); }
+};
+
+struct RecordTexts
+{
+    QString score; // the score file's whole content, line end included ("12\r\n")
+    QString name;  // the name file's whole content, line end included
+};
+
+struct LoadResult
+{
+    RecordTexts texts; // empty texts when loading failed
+    RecordError error;
+};
+
+enum class OfferOutcome {
+    NotBeaten, // stored score >= player's score: nothing written
+    Saved,     // both files rewritten
+    Failed     // a write failed; see error. Never reported as saved.
+};
+
+struct OfferResult
+{
+    OfferOutcome outcome = OfferOutcome::NotBeaten;
+    RecordError error;
+};
+
+// The Windows directory's trimming rule: the first `count` characters of the
+// buffer with blanks trimmed, "\" appended unless already there.
+// C:\WINDOWS gives C:\WINDOWS\, C:\ stays C:\.
+QString systemDirFromBuffer(const QString &buffer, int count);
+
+#ifdef Q_OS_WIN
+// The Windows directory, as the platform reports it, ending in "\".
+QString GetSystemDir();
+#endif
+
+// Where the record files live: the Windows directory on Windows,
+// $XDG_DATA_HOME/ponderine/ (~/.local/share/ponderine/) elsewhere. Ends in a separator.
+QString defaultDataDir();
+
+// The file's content, at most the first 4 KiB of it, decoded from Windows-1252;
+// an empty file gives the empty text. On failure returns the empty text and fills *error.
+QString Leggifiletxt(const QString &nomefile, RecordError *error = nullptr);
+
+// The leading number of a text, read the way a numeric prefix is parsed:
+// leading blanks skipped, "." as the only decimal point, an optional exponent;
+// 0 when there is no number or it is too large to hold ("1E999").
+double storedScoreValue(const QString &text);
+
+// Single-byte Windows-1252 text; a character it cannot hold becomes "?".
+QByteArray toWindows1252(const QString &text);
+QString fromWindows1252(const QByteArray &bytes);
+
+// The name as it goes into the one-line name file: CR, LF and other control characters dropped.
+QString nameForFile(const QString &name);
+
+class RecordStore
+{
+public:
+    explicit RecordStore(QString dataDir);
+
+    QString dataDir() const { return m_dataDir; }
+    QString scorePath() const; // dataDir + tvk.txt
+    QString namePath() const;  // dataDir + ntvk.txt
+
+    // Creates the data folder (with its parents) and each missing file, empty;
+    // an existing file keeps its content.
+    RecordError ensureFilesExist() const;
+
+    // Both files' contents (Leggifiletxt), for lblpunti and lblnome.
+    LoadResult load() const;
+
+    // At the end of a game: when the player's score beats the stored one
+    // (strictly), rewrites the score file, then the name file, each atomically
+    // (the old content or the new, never a truncated file).
+    OfferResult offerRecord(const QString &storedScoreText, const QString &playerScoreText,
+                            const QString &playerName) const;
+
+private:
+    QString m_dataDir;
+};

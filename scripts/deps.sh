@@ -1,0 +1,39 @@
+# Sourced by ./play and ./check: installs the Debian packages that are missing.
+# Works as root, or through sudo as an ordinary user; does nothing when all are present.
+
+# What building and running the game needs.
+PONDERINE_RUNTIME_PACKAGES=(
+    build-essential cmake
+    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    fonts-liberation2 fonts-dejavu-core
+)
+# What the tests need on top: an X server, a window manager and the tools that drive them.
+PONDERINE_TEST_PACKAGES=(
+    xvfb xauth x11-utils xdotool openbox imagemagick
+)
+
+ponderine_missing_packages() {
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            printf '%s\n' "$pkg"
+        fi
+    done
+}
+
+ponderine_install_packages() {
+    local missing
+    mapfile -t missing < <(ponderine_missing_packages "$@")
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing missing Debian packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "These packages are missing and there is no sudo to install them: ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,1 +1,71 @@
 #include "question.h"
+
+#include "gamestate.h"
+#include "randomsource.h"
+#include "weightunit.h"
+
+#include <charconv>
+#include <cmath>
+
+QString formatAnswerValue(double value, QChar decimalSeparator)
+{
+    // std::to_chars ignores the C locale (which QCoreApplication sets from the
+    // environment), and its general format with precision 15 is the rule we
+    // want: 15 significant digits, so 3 x 0.1 reads 0,3; exponent form below
+    // 0.0001 and from 10^15 up; trailing zeros dropped; exponent of two digits or more.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    text.replace(QLatin1Char('e'), QLatin1Char('E'));
+    text.replace(QLatin1Char('.'), decimalSeparator);
+    return text;
+}
+
+Question makeQuestion(int source, int target, int quantity, QChar decimalSeparator)
+{
+    Question q;
+    q.source = static_cast<qint16>(source);
+    q.target = static_cast<qint16>(target);
+    q.quantity = static_cast<qint16>(quantity);
+    // Powers of 0.1 rather than divisions by powers of ten: the value keeps its
+    // floating-point error (0.30000000000000004) and the 15-digit text hides it.
+    if (source > target)
+        q.value = std::pow(10.0, source - target) * quantity;
+    else
+        q.value = std::pow(0.1, target - source) * quantity;
+    q.answerText = formatAnswerValue(q.value, decimalSeparator);
+    return q;
+}
+
+namespace {
+// A whole number from 1 to `count`, from a draw in [0, 1).
+int drawOneTo(RandomSource &random, int count)
+{
+    return static_cast<int>(random.next() * count + 1);
+}
+} // namespace
+
+Question drawQuestion(RandomSource &random, qint16 &questionsAsked, QChar decimalSeparator)
+{
+    questionsAsked = saturatingIncrement(questionsAsked);
+    random.reseed();
+    int source = 0;
+    int target = 0;
+    do {
+        source = drawOneTo(random, unitCount);
+        target = drawOneTo(random, unitCount);
+    } while (source == target);
+    const int quantity = drawOneTo(random, 20);
+    return makeQuestion(source, target, quantity, decimalSeparator);
+}
+
+Tint drawTint(RandomSource &random)
+{
+    random.reseed();
+    Tint tint;
+    do {
+        tint.redFactor = static_cast<int>(random.next() * 10);
+    } while (tint.redFactor == 0);
+    tint.greenFactor = static_cast<int>(random.next() * 10);
+    return tint;
+}

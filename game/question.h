@@ -34,4 +34,5 @@ struct Tint
     int greenFactor = 0;
 };
 
+// Reseeds the source first, like the question draw.
 Tint drawTint(RandomSource &random);

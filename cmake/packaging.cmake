@@ -1,0 +1,1 @@
+# Desktop integration and the Debian package.

@@ -1,4 +1,6 @@
+#include "art.h"
 #include "dialogs.h"
+#include "fonts.h"
 #include "randomsource.h"
 #include "recordstore.h"
 #include "tavola.h"
@@ -9,6 +11,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ponderine"));
+    QApplication::setWindowIcon(applicationIcon());
+    setupFonts();
 
     QtDialogs dialogs;
     ClockRandomSource random;

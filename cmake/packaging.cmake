@@ -1,1 +1,85 @@
 # Desktop integration and the Debian package.
+#
+# Installs the desktop entry, the AppStream metainfo and the scalable icon
+# beside the executable, and sets up CPack so that `cpack -G DEB` in the
+# build folder makes ponderine_<version>_<arch>.deb. The tests with the
+# label "packaging" check the files, an installed tree and the package.
+
+include(GNUInstallDirs)
+
+set(PONDERINE_APP_ID org.ponderine.Ponderine)
+set(PONDERINE_DESKTOP_FILE ${PROJECT_SOURCE_DIR}/desktop/${PONDERINE_APP_ID}.desktop)
+set(PONDERINE_METAINFO_FILE ${PROJECT_SOURCE_DIR}/desktop/${PONDERINE_APP_ID}.metainfo.xml)
+set(PONDERINE_ICON_FILE ${PROJECT_SOURCE_DIR}/window/art/icon-scalable.svg
+    CACHE FILEPATH "Scalable SVG icon installed as the application's icon")
+if(NOT EXISTS "${PONDERINE_ICON_FILE}")
+    message(WARNING "The application icon ${PONDERINE_ICON_FILE} does not exist yet: "
+                    "`cmake --install` and `cpack` will fail until it does.")
+endif()
+
+install(FILES ${PONDERINE_DESKTOP_FILE}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PONDERINE_METAINFO_FILE}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PONDERINE_ICON_FILE}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${PONDERINE_APP_ID}.svg)
+
+# qt_standard_project_setup() gives installed programs the run path
+# $ORIGIN:$ORIGIN/../lib, meant for a Qt bundled beside them. The game uses
+# the system's Qt, and Debian wants no run path in /usr/bin.
+set_property(TARGET ponderine PROPERTY INSTALL_RPATH "")
+
+# CPack: one Debian package holding everything that is installed.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ponderine)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Ponderine developers")
+set(CPACK_PACKAGE_CONTACT "Ponderine developers <dev@ponderine.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "units of mass conversion game for primary-school pupils")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Ponderine drills conversions between the seven metric units of mass: mg, cg,
+dg, g, dag, hg and Kg. The game asks a question, the pupil types the answer
+and the game says at once whether it is right, keeping count of right, wrong
+and total answers. A game lasts 15 minutes; the best score and its holder are
+kept between runs. All texts in the game are in Italian.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_NAME ponderine)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ponderine developers <dev@ponderine.invalid>")
+# dpkg-shlibdeps finds the shared libraries the program links (Qt, libc,
+# libstdc++ ...). What Qt loads at run time has to be named: the SVG image and
+# icon plugins (libqt6svg6) for the artwork, the platform plugins and the fonts
+# the game draws with. (On Debian 12 the xcb platform plugin itself comes with
+# libqt6gui6; on Wayland the game runs through XWayland.)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6svg6, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+
+include(CPack)
+
+if(PONDERINE_TESTS)
+    set(_packaging_tests ${PROJECT_SOURCE_DIR}/tests/packaging)
+    find_program(PONDERINE_BASH bash REQUIRED)
+
+    add_test(NAME desktop_files_valid
+        COMMAND ${PONDERINE_BASH} ${_packaging_tests}/desktop_files_valid.sh
+                ${PONDERINE_DESKTOP_FILE} ${PONDERINE_METAINFO_FILE} ${PROJECT_VERSION})
+    add_test(NAME install_tree
+        COMMAND ${PONDERINE_BASH} ${_packaging_tests}/install_tree.sh
+                ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR} ${PONDERINE_APP_ID})
+    add_test(NAME debian_package
+        COMMAND ${PONDERINE_BASH} ${_packaging_tests}/debian_package.sh
+                ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${PONDERINE_APP_ID})
+    set_tests_properties(desktop_files_valid PROPERTIES LABELS packaging TIMEOUT 60)
+    set_tests_properties(install_tree PROPERTIES LABELS packaging TIMEOUT 120)
+    set_tests_properties(debian_package PROPERTIES LABELS packaging TIMEOUT 300)
+endif()

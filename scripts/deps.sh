@@ -10,6 +10,7 @@ PONDERINE_RUNTIME_PACKAGES=(
 # What the tests need on top: an X server, a window manager and the tools that drive them.
 PONDERINE_TEST_PACKAGES=(
     xvfb xauth x11-utils xdotool openbox imagemagick
+    desktop-file-utils appstream dpkg-dev
 )
 
 ponderine_missing_packages() {

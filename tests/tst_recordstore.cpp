@@ -1,9 +1,503 @@
+#include "recordstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
-class Tst_recordstore : public QObject
+Q_DECLARE_METATYPE(OfferOutcome)
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<unreadable>");
+    return file.readAll();
+}
+
+QStringList folderEntries(const QString &dir)
+{
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    return QDir(dir).entryList(all, QDir::Name);
+}
+
+} // namespace
+
+class TstRecordStore : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void dataDirFollowsXdg();
+    void paths_data();
+    void paths();
+    void systemDir_data();
+    void systemDir();
+
+    void firstRun();
+    void ensureKeepsExistingContent();
+    void offer_data();
+    void offer();
+    void nameBytes_data();
+    void nameBytes();
+    void noTemporaryFilesLeft();
+
+    void folderIsAFile_data();
+    void folderIsAFile();
+    void scoreFileIsAFolder();
+
+    void codec_data();
+    void codec();
+    void everyByteRoundTrips();
+
+    void readFile_data();
+    void readFile();
+    void readHugeFile();
+    void readFailure_data();
+    void readFailure();
+    void storedScore_data();
+    void storedScore();
 };
 
-QTEST_GUILESS_MAIN(Tst_recordstore)
+void TstRecordStore::dataDirFollowsXdg()
+{
+#ifdef Q_OS_WIN
+    QSKIP("The record lives in the Windows directory there");
+#else
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    const QString dir = defaultDataDir();
+    if (wasSet)
+        qputenv("XDG_DATA_HOME", saved);
+    else
+        qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(dir, home.path() + QStringLiteral("/ponderine/"));
+#endif
+}
+
+void TstRecordStore::paths_data()
+{
+    QTest::addColumn<QString>("dataDir");
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ends in separator") << "/data/ponderine/" << "/data/ponderine/tvk.txt"
+                                       << "/data/ponderine/ntvk.txt";
+    QTest::newRow("no separator") << "/data/ponderine" << "/data/ponderine/tvk.txt"
+                                  << "/data/ponderine/ntvk.txt";
+    QTest::newRow("root") << "/" << "/tvk.txt" << "/ntvk.txt";
+}
+
+// The folder always ends in a separator; the file names must not double it.
+void TstRecordStore::paths()
+{
+    QFETCH(QString, dataDir);
+    QFETCH(QString, score);
+    QFETCH(QString, name);
+    const RecordStore store(dataDir);
+    QCOMPARE(store.scorePath(), score);
+    QCOMPARE(store.namePath(), name);
+}
+
+void TstRecordStore::systemDir_data()
+{
+    const QString padding(117, QLatin1Char(' '));
+    QTest::addColumn<QString>("buffer");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("dir");
+    QTest::newRow("separator added") << "C:\\WINDOWS" << 10 << "C:\\WINDOWS\\";
+    QTest::newRow("root kept") << "C:\\" << 3 << "C:\\";
+    QTest::newRow("blank-filled buffer")
+        << QStringLiteral("C:\\WINDOWS") + QChar(0) + padding << 10 << "C:\\WINDOWS\\";
+    QTest::newRow("stale text past the count") << "C:\\WINNTXYZ" << 8 << "C:\\WINNT\\";
+    QTest::newRow("blanks around") << "  D:\\WIN  " << 10 << "D:\\WIN\\";
+    QTest::newRow("count past the text") << "C:\\WINDOWS" << 128 << "C:\\WINDOWS\\";
+}
+
+void TstRecordStore::systemDir()
+{
+    QFETCH(QString, buffer);
+    QFETCH(int, count);
+    QFETCH(QString, dir);
+    QCOMPARE(systemDirFromBuffer(buffer, count), dir);
+}
+
+// A clean machine: the folder and its missing parents appear, with two empty files.
+void TstRecordStore::firstRun()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.filePath(QStringLiteral("share/deeper/ponderine/")));
+
+    const RecordError error = store.ensureFilesExist();
+    QVERIFY2(!error.isError(), qPrintable(error.path + QLatin1String(": ") + error.reason));
+    QVERIFY(QFileInfo(store.dataDir()).isDir());
+    QCOMPARE(readBytes(store.scorePath()), QByteArray());
+    QCOMPARE(readBytes(store.namePath()), QByteArray());
+
+    const LoadResult loaded = store.load();
+    QVERIFY(!loaded.error.isError());
+    QCOMPARE(loaded.texts.score, QString());
+    QCOMPARE(loaded.texts.name, QString());
+}
+
+void TstRecordStore::ensureKeepsExistingContent()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    writeBytes(store.scorePath(), "12\r\n");
+    writeBytes(store.namePath(), "Anna\r\n");
+
+    QVERIFY(!store.ensureFilesExist().isError());
+    QVERIFY(!store.ensureFilesExist().isError());
+    QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
+    QCOMPARE(readBytes(store.namePath()), QByteArray("Anna\r\n"));
+
+    const LoadResult loaded = store.load();
+    QCOMPARE(loaded.texts.score, QStringLiteral("12\r\n"));
+    QCOMPARE(loaded.texts.name, QStringLiteral("Anna\r\n"));
+}
+
+void TstRecordStore::offer_data()
+{
+    QTest::addColumn<QByteArray>("storedFile");
+    QTest::addColumn<QString>("playerScore");
+    QTest::addColumn<QString>("player");
+    QTest::addColumn<OfferOutcome>("outcome");
+    QTest::addColumn<QByteArray>("scoreAfter");
+    QTest::addColumn<QByteArray>("nameAfter");
+
+    const QByteArray anna("Anna\r\n");
+    const auto kept = OfferOutcome::NotBeaten;
+    const auto saved = OfferOutcome::Saved;
+    QTest::newRow("tie keeps the holder") << QByteArray("12\r\n") << "12" << "Bea" << kept
+                                          << QByteArray("12\r\n") << anna;
+    QTest::newRow("lower score") << QByteArray("12\r\n") << "3" << "Bea" << kept
+                                 << QByteArray("12\r\n") << anna;
+    QTest::newRow("one more beats it") << QByteArray("12\r\n") << "13" << "Bea" << saved
+                                       << QByteArray("13\r\n") << QByteArray("Bea\r\n");
+    QTest::newRow("zero never a record") << QByteArray() << "0" << "Bea" << kept << QByteArray()
+                                         << anna;
+    QTest::newRow("first record") << QByteArray() << "1" << "Bea" << saved << QByteArray("1\r\n")
+                                  << QByteArray("Bea\r\n");
+    QTest::newRow("empty name") << QByteArray("12\r\n") << "13" << "" << saved
+                                << QByteArray("13\r\n") << QByteArray("\r\n");
+    QTest::newRow("fraction above") << QByteArray("12.5\r\n") << "12" << "Bea" << kept
+                                    << QByteArray("12.5\r\n") << anna;
+    QTest::newRow("fraction below") << QByteArray("12.5\r\n") << "13" << "Bea" << saved
+                                    << QByteArray("13\r\n") << QByteArray("Bea\r\n");
+    QTest::newRow("record not a number") << QByteArray("abc\r\n") << "1" << "Bea" << saved
+                                         << QByteArray("1\r\n") << QByteArray("Bea\r\n");
+    QTest::newRow("record beyond reach") << QByteArray("99999999999999999999\r\n") << "32767"
+                                         << "Bea" << kept
+                                         << QByteArray("99999999999999999999\r\n") << anna;
+    QTest::newRow("player score not a number") << QByteArray() << "abc" << "Bea" << kept
+                                               << QByteArray() << anna;
+    QTest::newRow("player score empty") << QByteArray() << "" << "Bea" << kept << QByteArray()
+                                        << anna;
+}
+
+// The record moves only when strictly beaten; the stored text is what the game loaded.
+void TstRecordStore::offer()
+{
+    QFETCH(QByteArray, storedFile);
+    QFETCH(QString, playerScore);
+    QFETCH(QString, player);
+    QFETCH(OfferOutcome, outcome);
+    QFETCH(QByteArray, scoreAfter);
+    QFETCH(QByteArray, nameAfter);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    writeBytes(store.scorePath(), storedFile);
+    writeBytes(store.namePath(), "Anna\r\n");
+    const LoadResult loaded = store.load();
+    QVERIFY(!loaded.error.isError());
+
+    const OfferResult result = store.offerRecord(loaded.texts.score, playerScore, player);
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY(!result.error.isError());
+    QCOMPARE(readBytes(store.scorePath()), scoreAfter);
+    QCOMPARE(readBytes(store.namePath()), nameAfter);
+}
+
+void TstRecordStore::nameBytes_data()
+{
+    QTest::addColumn<QString>("player");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("readBack");
+    QTest::newRow("grave accent") << "Niccolò" << QByteArray("Niccol\xF2\r\n") << "Niccolò\r\n";
+    QTest::newRow("diaeresis") << "Zoë" << QByteArray("Zo\xEB\r\n") << "Zoë\r\n";
+    QTest::newRow("euro sign") << "€" << QByteArray("\x80\r\n") << "€\r\n";
+    QTest::newRow("code page extras") << "Šš Œ™…" << QByteArray("\x8A\x9A \x8C\x99\x85\r\n")
+                                      << "Šš Œ™…\r\n";
+    QTest::newRow("top of Latin-1") << "ÿ\u00A0ß" << QByteArray("\xFF\xA0\xDF\r\n")
+                                    << "ÿ\u00A0ß\r\n";
+    QTest::newRow("CJK") << "Li 李" << QByteArray("Li ?\r\n") << "Li ?\r\n";
+    QTest::newRow("emoji is one character") << "Bea 😀!" << QByteArray("Bea ?!\r\n")
+                                            << "Bea ?!\r\n";
+    QTest::newRow("pasted line end") << "Anna\r\nBea" << QByteArray("AnnaBea\r\n")
+                                     << "AnnaBea\r\n";
+    QTest::newRow("lone line feed") << "Anna\nBea\r" << QByteArray("AnnaBea\r\n") << "AnnaBea\r\n";
+    QTest::newRow("tab") << "Anna\tBea" << QByteArray("AnnaBea\r\n") << "AnnaBea\r\n";
+    QTest::newRow("other controls") << QStringLiteral("A\u0000B\u007FC\u0085D")
+                                    << QByteArray("ABCD\r\n") << "ABCD\r\n";
+}
+
+// The name file is one line of single bytes, and the next game reads back what was written.
+void TstRecordStore::nameBytes()
+{
+    QFETCH(QString, player);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, readBack);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    QVERIFY(!store.ensureFilesExist().isError());
+    const OfferResult offered = store.offerRecord(QString(), QStringLiteral("5"), player);
+    QCOMPARE(offered.outcome, OfferOutcome::Saved);
+    QCOMPARE(readBytes(store.namePath()), bytes);
+    QCOMPARE(store.load().texts.name, readBack);
+}
+
+// The rewrite goes through a temporary file beside the record; none may stay behind.
+void TstRecordStore::noTemporaryFilesLeft()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    QVERIFY(!store.ensureFilesExist().isError());
+    QCOMPARE(store.offerRecord(QString(), QStringLiteral("7"), QStringLiteral("Bea")).outcome,
+             OfferOutcome::Saved);
+    QCOMPARE(store.offerRecord(QStringLiteral("7\r\n"), QStringLiteral("8"), QStringLiteral("Ugo"))
+                 .outcome,
+             OfferOutcome::Saved);
+    QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
+    QCOMPARE(readBytes(store.scorePath()), QByteArray("8\r\n"));
+}
+
+void TstRecordStore::folderIsAFile_data()
+{
+    // Relative to the temporary folder, where "blocked" is a plain file.
+    QTest::addColumn<QString>("dataDir");
+    QTest::newRow("the folder itself") << "blocked/";
+    QTest::newRow("a parent") << "blocked/ponderine/";
+}
+
+// Permission bits do not stop root, so the folder is made impossible instead.
+// Every step reports the failing path and why, and nothing claims to be saved.
+void TstRecordStore::folderIsAFile()
+{
+    QFETCH(QString, dataDir);
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    writeBytes(tmp.filePath(QStringLiteral("blocked")), "not a folder");
+    const RecordStore store(tmp.filePath(dataDir));
+
+    const RecordError ensured = store.ensureFilesExist();
+    QCOMPARE(ensured.path, store.scorePath());
+    QVERIFY(!ensured.reason.isEmpty());
+
+    const LoadResult loaded = store.load();
+    QCOMPARE(loaded.error.path, store.scorePath());
+    QVERIFY(!loaded.error.reason.isEmpty());
+    QCOMPARE(loaded.texts.score, QString());
+    QCOMPARE(loaded.texts.name, QString());
+
+    const OfferResult offered =
+        store.offerRecord(QString(), QStringLiteral("13"), QStringLiteral("Bea"));
+    QCOMPARE(offered.outcome, OfferOutcome::Failed);
+    QCOMPARE(offered.error.path, store.scorePath());
+    QVERIFY(!offered.error.reason.isEmpty());
+    QCOMPARE(readBytes(tmp.filePath(QStringLiteral("blocked"))), QByteArray("not a folder"));
+}
+
+// When the score cannot be written the name is not touched, or the holder would change
+// without the score.
+void TstRecordStore::scoreFileIsAFolder()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    QVERIFY(QDir().mkdir(store.scorePath()));
+    writeBytes(store.namePath(), "Anna\r\n");
+
+    const RecordError ensured = store.ensureFilesExist();
+    QCOMPARE(ensured.path, store.scorePath());
+    QVERIFY(!ensured.reason.isEmpty());
+
+    const OfferResult offered =
+        store.offerRecord(QStringLiteral("12\r\n"), QStringLiteral("13"), QStringLiteral("Bea"));
+    QCOMPARE(offered.outcome, OfferOutcome::Failed);
+    QCOMPARE(offered.error.path, store.scorePath());
+    QVERIFY(!offered.error.reason.isEmpty());
+    QCOMPARE(readBytes(store.namePath()), QByteArray("Anna\r\n"));
+    QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
+}
+
+void TstRecordStore::codec_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("reversible");
+    QTest::newRow("ASCII") << "Anna 12" << QByteArray("Anna 12") << true;
+    QTest::newRow("first of the table") << "€" << QByteArray("\x80") << true;
+    QTest::newRow("quotes and dashes")
+        << "‚ƒ„‘’“”–—" << QByteArray("\x82\x83\x84\x91\x92\x93\x94\x96\x97") << true;
+    QTest::newRow("last of the table") << "žŸ" << QByteArray("\x9E\x9F") << true;
+    QTest::newRow("undefined bytes") << QStringLiteral("\u0081\u008D\u008F\u0090\u009D")
+                                     << QByteArray("\x81\x8D\x8F\x90\x9D") << true;
+    QTest::newRow("other C1 code point") << QStringLiteral("\u0080\u009F") << QByteArray("??")
+                                         << false;
+    QTest::newRow("just past Latin-1") << QStringLiteral("\u0100") << QByteArray("?") << false;
+    QTest::newRow("replacement character") << QStringLiteral("\uFFFD") << QByteArray("?") << false;
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?") << false;
+    QTest::newRow("NUL kept") << QString(QChar(0)) << QByteArray(1, '\0') << true;
+}
+
+void TstRecordStore::codec()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, reversible);
+    QCOMPARE(toWindows1252(text), bytes);
+    if (reversible)
+        QCOMPARE(fromWindows1252(bytes), text);
+}
+
+// A record written by another program in this code page survives a read and a rewrite.
+void TstRecordStore::everyByteRoundTrips()
+{
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray byte(1, char(b));
+        const QString text = fromWindows1252(byte);
+        QCOMPARE(text.size(), 1);
+        QCOMPARE(toWindows1252(text), byte);
+    }
+}
+
+void TstRecordStore::readFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+
+    const QByteArray digits(5000, '9');
+    const QByteArray binary("\x00\x01\xFF\x00" "12", 6);
+    QTest::newRow("empty") << QByteArray() << QString() << 0.0;
+    QTest::newRow("record") << QByteArray("12\r\n") << "12\r\n" << 12.0;
+    QTest::newRow("garbage") << QByteArray("\x80\xFE#%!") << "€þ#%!" << 0.0;
+    QTest::newRow("binary") << binary << fromWindows1252(binary) << 0.0;
+    QTest::newRow("too large") << QByteArray("1E999\r\n") << "1E999\r\n" << 0.0;
+    QTest::newRow("5000 digits") << digits << QString(4096, QLatin1Char('9')) << 0.0;
+    QTest::newRow("20 digits") << QByteArray("99999999999999999999\r\n")
+                               << "99999999999999999999\r\n" << 1e20;
+}
+
+// Whatever sits in the score file, reading it and taking its number stays safe.
+void TstRecordStore::readFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString path = tmp.filePath(QStringLiteral("tvk.txt"));
+    writeBytes(path, content);
+
+    RecordError error;
+    const QString read = Leggifiletxt(path, &error);
+    QVERIFY(!error.isError());
+    QCOMPARE(read, text);
+    QCOMPARE(storedScoreValue(read), value);
+}
+
+void TstRecordStore::readHugeFile()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString path = tmp.filePath(QStringLiteral("tvk.txt"));
+    writeBytes(path, QByteArray(4096, 'a') + QByteArray(10 * 1024 * 1024, 'b'));
+    QCOMPARE(Leggifiletxt(path), QString(4096, QLatin1Char('a')));
+}
+
+void TstRecordStore::readFailure_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << "missing.txt";
+    QTest::newRow("a folder") << "folder";
+}
+
+void TstRecordStore::readFailure()
+{
+    QFETCH(QString, name);
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("folder")));
+    const QString path = tmp.filePath(name);
+
+    RecordError error;
+    QCOMPARE(Leggifiletxt(path, &error), QString());
+    QCOMPARE(error.path, path);
+    QVERIFY(!error.reason.isEmpty());
+    QCOMPARE(Leggifiletxt(path), QString());
+}
+
+void TstRecordStore::storedScore_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("record line") << "12\r\n" << 12.0;
+    QTest::newRow("leading blanks") << "  7x" << 7.0;
+    QTest::newRow("leading tab") << "\t9" << 9.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("letters") << "abc" << 0.0;
+    QTest::newRow("fraction") << "3.5" << 3.5;
+    QTest::newRow("no leading digit") << ".5" << 0.5;
+    QTest::newRow("trailing point") << "5." << 5.0;
+    QTest::newRow("point alone") << "." << 0.0;
+    QTest::newRow("second point stops") << "1.2.3" << 1.2;
+    QTest::newRow("comma is no decimal point") << "1,5" << 1.0;
+    QTest::newRow("exponent") << "1E2" << 100.0;
+    QTest::newRow("lower-case exponent") << "1e2" << 100.0;
+    QTest::newRow("negative exponent") << "25e-1" << 2.5;
+    QTest::newRow("exponent without digits") << "1e" << 1.0;
+    QTest::newRow("exponent sign without digits") << "4E+x" << 4.0;
+    QTest::newRow("largest exponent") << "1E308" << 1e308;
+    QTest::newRow("past the largest") << "1E309" << 0.0;
+    QTest::newRow("far past") << "1E999" << 0.0;
+    QTest::newRow("negative") << "-4" << -4.0;
+    QTest::newRow("plus sign") << "+4" << 4.0;
+    QTest::newRow("sign alone") << "-" << 0.0;
+    QTest::newRow("double sign") << "--4" << 0.0;
+    QTest::newRow("blank after sign") << "- 4" << 0.0;
+    QTest::newRow("infinity word") << "inf" << 0.0;
+    QTest::newRow("not-a-number word") << "nan" << 0.0;
+    QTest::newRow("hexadecimal") << "0x10" << 0.0;
+    QTest::newRow("non-ASCII digits") << QStringLiteral("\u0661\u0662") << 0.0;
+    QTest::newRow("full-width digits") << QStringLiteral("\uFF11\uFF12") << 0.0;
+}
+
+void TstRecordStore::storedScore()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(storedScoreValue(text), value);
+}
+
+QTEST_GUILESS_MAIN(TstRecordStore)
 #include "tst_recordstore.moc"

@@ -2,10 +2,22 @@
 
 #include <QMainWindow>
 
+#include <array>
+
+class AutoSizeLabel;
 class Dialogs;
+class PictureButton;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
 class RandomSource;
 
-// The game's one window.
+// The game's one window. Every control keeps the name the game knows it by,
+// as its objectName and as the member below.
 class Tavola : public QMainWindow
 {
     Q_OBJECT
@@ -14,7 +26,66 @@ public:
     Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
 
 private:
+    // Controls and menu bar as they are before the game starts (tavolalayout.cpp).
+    void buildControls();
+    void buildMenu();
+
     Dialogs &m_dialogs;
     RandomSource &m_random;
     QString m_dataDir;
+
+    // The client area: every control is its direct child.
+    QWidget *m_client = nullptr;
+
+    // The question line across the top.
+    QLineEdit *m_text6 = nullptr;      // quantity
+    QLineEdit *m_text3 = nullptr;      // source unit
+    QLabel *m_label4 = nullptr;        // "="
+    QLineEdit *m_txtAnswer = nullptr;  // the player's answer
+    QPlainTextEdit *m_text4 = nullptr; // target unit
+
+    QLineEdit *m_text2 = nullptr; // hidden scratch box
+    QLabel *m_label2 = nullptr;   // hidden: the current question's answer text
+    QTimer *m_timer1 = nullptr;   // the countdown's one-second tick
+
+    // The unit rows, element k for unit 7 - k: Kg on top, mg at the bottom.
+    std::array<QLineEdit *, 7> m_text1 {};
+    QFrame *m_shape1 = nullptr; // the outline around them
+
+    PictureButton *m_cmdNext = nullptr;
+    PictureButton *m_cmdExit1 = nullptr;
+    QPushButton *m_command1 = nullptr;
+
+    QLabel *m_image1 = nullptr; // stopwatch
+    QLabel *m_image2 = nullptr; // dumbbell
+    QLabel *m_image3 = nullptr; // rabbit
+    QLabel *m_image4 = nullptr; // figure
+    QLabel *m_image5 = nullptr; // creature
+
+    QLabel *m_label11 = nullptr; // "Tempo restante"
+    QLabel *m_lblconto = nullptr;
+    QLabel *m_label5 = nullptr;
+    QLabel *m_lblMessage = nullptr;
+
+    AutoSizeLabel *m_label6 = nullptr; // "Risposte esatte"
+    AutoSizeLabel *m_label1 = nullptr; // "Risposte errate"
+    AutoSizeLabel *m_label3 = nullptr; // "Risposte totali"
+    AutoSizeLabel *m_lblScore = nullptr;
+    AutoSizeLabel *m_lblScore1 = nullptr;
+    AutoSizeLabel *m_lblScore2 = nullptr;
+
+    AutoSizeLabel *m_label14 = nullptr; // "Sfidante"
+    AutoSizeLabel *m_lblnome1 = nullptr;
+    QLabel *m_label12 = nullptr; // "Il record  è di "
+    AutoSizeLabel *m_lblnome = nullptr;
+    AutoSizeLabel *m_label13 = nullptr; // "con punti"
+    AutoSizeLabel *m_lblpunti = nullptr;
+
+    QAction *m_mnuInfomazioni = nullptr;
+    QAction *m_mnuIc = nullptr;
+    QAction *m_mnuG = nullptr;
+    QAction *m_mnuCiao = nullptr;
+    QAction *m_mnuIk = nullptr;
+    QAction *m_mnuS = nullptr;
+    QAction *m_mnuNext = nullptr; // "NUOVO GIOCO"
 };

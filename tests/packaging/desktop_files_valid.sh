@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Validates the desktop entry and the AppStream metainfo, and checks that the
+# two agree with each other and with the project.
+# Usage: desktop_files_valid.sh DESKTOP_FILE METAINFO_FILE PROJECT_VERSION
+set -euo pipefail
+. "$(dirname "$0")/common.sh"
+
+desktop=$1 metainfo=$2 version=$3
+require_tool desktop-file-validate desktop-file-utils
+require_tool appstreamcli appstream
+
+# desktop-file-validate exits 0 on warnings: fail on those too. Hints are shown.
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+[ -z "$out" ] && echo "desktop-file-validate: no remarks" || echo "$out"
+if grep -E ': (error|warning): ' <<<"$out" >/dev/null; then
+    fail "desktop-file-validate reports errors or warnings"
+fi
+
+# Errors and warnings make appstreamcli fail; infos (no content rating, a
+# summary ending in a dot ...) fail here too. Pedantic remarks are only shown:
+# the validator wants a lower-case id, and ours has the capital of the name.
+out=$(appstreamcli validate --no-net --pedantic --no-color "$metainfo" 2>&1) ||
+    fail "appstreamcli validate rejects $metainfo: $out"
+echo "$out"
+if grep -E '^[EWI]: ' <<<"$out" >/dev/null; then
+    fail "appstreamcli validate reports errors, warnings or infos"
+fi
+
+# The file names are what the desktop and the software centres look things up by.
+id=$(xml_texts "$metainfo" id)
+[ "$id.metainfo.xml" = "$(basename "$metainfo")" ] ||
+    fail "metainfo id '$id' does not match its file name $(basename "$metainfo")"
+launchable=$(xml_texts "$metainfo" launchable)
+[ "$launchable" = "$(basename "$desktop")" ] ||
+    fail "metainfo launchable '$launchable' is not the desktop file $(basename "$desktop")"
+[ "$(desktop_value "$desktop" Icon)" = "$id" ] ||
+    fail "desktop Icon '$(desktop_value "$desktop" Icon)' is not the application id $id"
+
+# The program the menu starts is the one the metainfo says the package provides.
+exec_program=$(desktop_value "$desktop" Exec | awk '{ print $1 }')
+xml_texts "$metainfo" binary | grep -Fx -- "$exec_program" >/dev/null ||
+    fail "desktop Exec program '$exec_program' is not a <binary> in the metainfo"
+
+# A new project version needs its <release> entry, newest first.
+newest=$(sed -n 's|.*<release [^>]*version="\([^"]*\)".*|\1|p' "$metainfo" | head -n 1)
+[ "$newest" = "$version" ] ||
+    fail "newest metainfo release is '$newest', the project version is $version"
+
+# Each line of the [it] translation is there for every English text.
+for key in Name GenericName Comment Keywords; do
+    [ -n "$(desktop_value "$desktop" "$key")" ] || fail "desktop file has no $key"
+    [ -n "$(desktop_value "$desktop" "$key[it]")" ] || fail "desktop file has no $key[it]"
+done
+for tag in name summary; do
+    grep -E "<$tag xml:lang=\"it\">" "$metainfo" >/dev/null ||
+        fail "metainfo has no Italian <$tag>"
+done
+
+echo "PASS: desktop entry and metainfo"

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that fits its size to its caption whenever the caption changes:
+// one line of text in the label's font plus the frame, the top-left corner
+// staying put. An empty caption leaves just the frame.
+//
+// QLabel::setText is not virtual: set the caption through an AutoSizeLabel
+// pointer, or the size will not follow.
+class AutoSizeLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit AutoSizeLabel(QWidget *parent = nullptr);
+
+    void setText(const QString &text);
+
+    // The size that fits the current caption.
+    QSize fittingSize() const;
+};

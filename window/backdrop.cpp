@@ -1,0 +1,53 @@
+#include "backdrop.h"
+
+#include <QPainter>
+
+Backdrop::Backdrop(QWidget *parent) : QWidget(parent) { }
+
+void Backdrop::showGradient(Tint tint)
+{
+    m_tint = tint;
+    m_look = Look::Gradient;
+    update();
+}
+
+void Backdrop::blank()
+{
+    m_look = Look::Black;
+    update();
+}
+
+void Backdrop::reset()
+{
+    m_look = Look::Plain;
+    update();
+}
+
+QColor Backdrop::bandColour(Tint tint, int band)
+{
+    return QColor(tint.redFactor * 20, tint.greenFactor * 20, band);
+}
+
+void Backdrop::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    switch (m_look) {
+    case Look::Plain:
+        painter.fillRect(rect(), palette().window());
+        break;
+    case Look::Black:
+        painter.fillRect(rect(), Qt::black);
+        break;
+    case Look::Gradient: {
+        // 256 bands of equal height over the whole client area, blue 0 at the top to 255 at the bottom.
+        const int h = height();
+        for (int band = 0; band < 256; ++band) {
+            const int top = band * h / 256;
+            const int bottom = (band + 1) * h / 256;
+            if (bottom > top)
+                painter.fillRect(0, top, width(), bottom - top, bandColour(m_tint, band));
+        }
+        break;
+    }
+    }
+}

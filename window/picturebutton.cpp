@@ -1,0 +1,61 @@
+#include "picturebutton.h"
+
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <qdrawutil.h>
+
+PictureButton::PictureButton(QWidget *parent) : QPushButton(parent) { }
+
+void PictureButton::setPictures(const QPixmap &normal, const QPixmap &pressed, const QPixmap &disabled)
+{
+    m_normal = normal;
+    m_pressed = pressed;
+    m_disabled = disabled;
+    update();
+}
+
+QPixmap PictureButton::picture() const
+{
+    if (!isEnabled())
+        return m_disabled;
+    return isDown() ? m_pressed : m_normal;
+}
+
+QRect PictureButton::pictureRect() const
+{
+    // Picture and caption together are centred in the button.
+    const QSize picture = m_normal.deviceIndependentSize().toSize();
+    const int blockHeight = picture.height() + spacing + fontMetrics().height();
+    return QRect(QPoint((width() - picture.width()) / 2, (height() - blockHeight) / 2), picture);
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+
+    // A flat face in exactly the back colour, with light and shadow edges
+    // derived from it: styles that shade the face would change the colour.
+    const QPalette face(palette().color(QPalette::Button));
+    const QBrush fill = face.button();
+    qDrawWinButton(&painter, rect(), face, isDown(), &fill);
+
+    // Pressed, the contents sink with the face.
+    const QPoint shift = isDown() ? QPoint(1, 1) : QPoint();
+
+    const QRect pictureArea = pictureRect().translated(shift);
+    painter.drawPixmap(pictureArea, picture());
+
+    const QRect captionArea(0, pictureArea.bottom() + 1 + spacing, width(), fontMetrics().height());
+    painter.drawItemText(captionArea.translated(shift.x(), 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic,
+                         palette(), isEnabled(), text(), QPalette::ButtonText);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}

@@ -3,9 +3,10 @@
 #include "randomsource.h"
 #include "weightunit.h"
 
+#include "fakes.h"
+
 #include <QtTest>
 
-#include <deque>
 #include <random>
 #include <set>
 
@@ -22,27 +23,6 @@ public:
 
 private:
     std::mt19937 m_engine;
-};
-
-// Draws handed out in order, to pin a question exactly.
-class SequenceRandom : public RandomSource
-{
-public:
-    explicit SequenceRandom(std::deque<double> draws) : m_draws(std::move(draws)) {}
-    void reseed() override { ++reseeds; }
-    double next() override
-    {
-        if (m_draws.empty())
-            qFatal("SequenceRandom: no draws left");
-        const double r = m_draws.front();
-        m_draws.pop_front();
-        return r;
-    }
-    int reseeds = 0;
-    bool exhausted() const { return m_draws.empty(); }
-
-private:
-    std::deque<double> m_draws;
 };
 
 const QChar comma(u',');
@@ -249,14 +229,15 @@ void TstQuestions::drawsCoverEveryPairAndQuantity()
 // Equal units are drawn again, both of them; the extreme draws map to Kg, mg and 20.
 void TstQuestions::drawRetriesEqualUnits()
 {
-    SequenceRandom random({0.5, 0.5, 0.0, 0.0, 0.99999999, 0.0, 0.99999999});
+    ScriptedRandom random;
+    random.draws = {0.5, 0.5, 0.0, 0.0, 0.99999999, 0.0, 0.99999999};
     qint16 asked = 0;
     const Question q = drawQuestion(random, asked, comma);
     QCOMPARE(int(q.source), 7);
     QCOMPARE(int(q.target), 1);
     QCOMPARE(int(q.quantity), 20);
     QCOMPARE(q.answerText, QStringLiteral("20000000"));
-    QVERIFY(random.exhausted());
+    QVERIFY(random.draws.empty());
     QCOMPARE(random.reseeds, 1);
 }
 
@@ -290,11 +271,12 @@ void TstQuestions::tintRange()
 // A red factor of 0 is drawn again; green may be 0.
 void TstQuestions::tintRedrawsZeroRed()
 {
-    SequenceRandom random({0.05, 0.0, 0.35, 0.0});
+    ScriptedRandom random;
+    random.draws = {0.05, 0.0, 0.35, 0.0};
     const Tint tint = drawTint(random);
     QCOMPARE(tint.redFactor, 3);
     QCOMPARE(tint.greenFactor, 0);
-    QVERIFY(random.exhausted());
+    QVERIFY(random.draws.empty());
     QCOMPARE(random.reseeds, 1);
 }
 

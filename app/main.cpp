@@ -19,6 +19,8 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     ClockRandomSource random;
     Tavola window(dialogs, random, defaultDataDir());
-    window.showMaximized();
+    // exit(), not quit(): the game is over, so no close events and no last words.
+    QObject::connect(&window, &Tavola::finished, &app, [] { QCoreApplication::exit(0); });
+    window.start();
     return app.exec();
 }

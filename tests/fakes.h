@@ -75,6 +75,15 @@ public:
 
     void reseed() override { ++reseeds; }
 
+    // The five draws of one new question: the tint, then the units and the
+    // quantity, each as the middle of the draw range that gives it.
+    void queueQuestion(int redFactor, int greenFactor, int source, int target, int quantity)
+    {
+        for (double draw : {(redFactor + 0.5) / 10, (greenFactor + 0.5) / 10, (source - 0.5) / 7,
+                            (target - 0.5) / 7, (quantity - 0.5) / 20})
+            draws.push_back(draw);
+    }
+
     double next() override
     {
         if (draws.empty())

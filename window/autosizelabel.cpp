@@ -17,5 +17,11 @@ QSize AutoSizeLabel::fittingSize() const
 {
     const QFontMetrics metrics(font());
     const int edges = 2 * (frameWidth() + margin());
-    return {metrics.horizontalAdvance(text()) + edges, metrics.height() + edges};
+    // Line breaks count: the record labels show their file's line, line end included.
+    const QStringList lines = text().split(QLatin1Char('\n'));
+    int width = 0;
+    for (const QString &line : lines)
+        width = qMax(width, metrics.horizontalAdvance(line));
+    const int height = metrics.height() + int(lines.size() - 1) * metrics.lineSpacing();
+    return {width + edges, height + edges};
 }

@@ -3,7 +3,7 @@
 #include <QLabel>
 
 // A label that fits its size to its caption whenever the caption changes:
-// one line of text in the label's font plus the frame, the top-left corner
+// its text in the label's font (one line per line break) plus the frame, the top-left corner
 // staying put. An empty caption leaves just the frame.
 //
 // QLabel::setText is not virtual: set the caption through an AutoSizeLabel

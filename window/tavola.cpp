@@ -1,13 +1,328 @@
 #include "tavola.h"
 
+#include "answercheck.h"
 #include "art.h"
+#include "autosizelabel.h"
+#include "backdrop.h"
+#include "colours.h"
+#include "datetext.h"
+#include "dialogs.h"
+#include "picturebutton.h"
+#include "question.h"
+#include "recordstore.h"
+#include "weightunit.h"
+
+#include <QDate>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace {
+
+// The title of the boxes that have none of their own.
+const QString appTitle = QStringLiteral("Ponderine");
+
+const QString playingCaption = QStringLiteral("Giocare con le ponderine");
+
+constexpr quint32 rowPlain = 0x000000;
+constexpr quint32 rowSource = 0x0000FF; // red
+constexpr quint32 rowTarget = 0x00FF00; // green
+
+// The label shows the file's line, line end included; CR LF would show a stray box.
+QString shownLine(const QString &fileText)
+{
+    QString text = fileText;
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
 
 Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_dataDir(dataDir)
+    : QMainWindow(parent), m_dialogs(dialogs), m_random(random)
 {
+    m_state.dataDir = dataDir;
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
     setWindowIcon(applicationIcon());
     setWindowState(Qt::WindowMaximized);
     buildMenu();
     buildControls();
+    rememberDesign();
+
+    connect(m_txtAnswer, &QLineEdit::returnPressed, this, &Tavola::checkAnswer);
+    connect(m_cmdNext, &QAbstractButton::clicked, this, &Tavola::newQuestion);
+    connect(m_cmdExit1, &QAbstractButton::clicked, this, &Tavola::endGame);
+    connect(m_timer1, &QTimer::timeout, this, &Tavola::tick);
+    connect(m_mnuNext, &QAction::triggered, this, &Tavola::newGame);
+}
+
+void Tavola::start()
+{
+    load();
+    if (!m_over)
+        showMaximized();
+}
+
+void Tavola::load()
+{
+    m_state.rightCount = 0;
+    m_state.wrongCount = 0;
+    m_timer1->stop();
+
+    m_state.playerName = m_dialogs.askText(this, appTitle, QStringLiteral("Come ti chiami?"));
+    m_dialogs.inform(this, appTitle,
+                     QStringLiteral(" ") + m_state.playerName + QStringLiteral(" vediamo se sei un vero campione  "));
+    setLabelText(m_lblnome1, m_state.playerName);
+
+    m_state.clock.StartCountdown();
+    m_timer1->start();
+    setLabelText(m_lblconto, m_state.clock.displayText());
+
+    m_state.rightCount = 0;
+    m_state.wrongCount = 0;
+
+    loadRecord();
+}
+
+void Tavola::loadRecord()
+{
+    const RecordStore store(m_state.dataDir);
+    LoadResult loaded;
+    if (const RecordError error = store.ensureFilesExist(); error.isError()) {
+        loaded.error = error;
+        m_dialogs.inform(this, appTitle,
+                         QStringLiteral("Impossibile creare il file del record %1: %2").arg(error.path, error.reason));
+    } else {
+        loaded = store.load();
+        if (loaded.error.isError())
+            m_dialogs.inform(this, appTitle,
+                             QStringLiteral("Impossibile leggere il record da %1: %2")
+                                 .arg(loaded.error.path, loaded.error.reason));
+    }
+    // After a failure both stay empty: no record, so any right answer beats it.
+    m_state.recordScoreText = loaded.texts.score;
+    m_state.recordNameText = loaded.texts.name;
+    setLabelText(m_lblpunti, shownLine(m_state.recordScoreText));
+    setLabelText(m_lblnome, shownLine(m_state.recordNameText));
+}
+
+void Tavola::newQuestion()
+{
+    if (m_over)
+        return;
+    m_txtAnswer->clear();
+    setLabelText(m_lblMessage, QString());
+
+    const Tint tint = drawTint(m_random);
+
+    const QString separator = locale().decimalPoint();
+    m_state.current = drawQuestion(m_random, m_state.questionsAsked, separator.isEmpty() ? QChar('.') : separator.at(0));
+    m_label2->clear();
+    m_text6->clear();
+    m_text2->clear();
+    for (int row = unitCount - 1; row >= 0; --row)
+        styleRow(row, rowPlain, 18);
+
+    m_label2->setText(m_state.current.answerText);
+    m_text6->setText(QString::number(m_state.current.quantity));
+
+    m_text3->setText(unitSymbol(m_state.current.source));
+    styleRow(equivalenceRow(m_state.current.source), rowSource, 24);
+    m_text4->setPlainText(unitSymbol(m_state.current.target));
+    styleRow(equivalenceRow(m_state.current.target), rowTarget, 24);
+
+    m_client->showGradient(tint);
+
+    m_txtAnswer->setFocus();
+    m_cmdNext->setEnabled(false);
+    m_txtAnswer->setFocus();
+}
+
+void Tavola::styleRow(int row, quint32 bgr, qreal points)
+{
+    QLineEdit *box = m_text1[row];
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, fromBgr(bgr));
+    box->setPalette(palette);
+    QFont font = box->font();
+    font.setPointSizeF(points);
+    box->setFont(font);
+}
+
+void Tavola::checkAnswer()
+{
+    if (m_over)
+        return;
+    const CheckResult result = ::checkAnswer(m_state, m_txtAnswer->text(), m_label2->text());
+    setLabelText(m_lblMessage, result.message);
+    if (result.blankBackground)
+        m_client->blank();
+    setLabelText(m_lblScore1, result.wrongText);
+    setLabelText(m_lblScore, result.rightText);
+    setLabelText(m_lblScore2, result.totalText);
+    m_cmdNext->setEnabled(true);
+    m_cmdNext->setFocus();
+}
+
+void Tavola::tick()
+{
+    if (m_over)
+        return;
+    if (m_state.clock.tick() == CountdownClock::Tick::TimeOver) {
+        endGame();
+        return;
+    }
+    setLabelText(m_lblconto, m_state.clock.displayText());
+    if (isMinimized())
+        updateCaption();
+}
+
+void Tavola::endGame()
+{
+    if (m_over)
+        return;
+    // Stopped first, and marked over, so a tick that comes while the farewell
+    // is open cannot run this a second time.
+    m_over = true;
+    m_timer1->stop();
+
+    m_dialogs.inform(this, QStringLiteral("Data ") + shortDateText(QDate::currentDate(), locale()),
+                     QStringLiteral("Ciao a presto. Ore ") + QString::number(m_state.clock.secondsLeft()));
+
+    const RecordStore store(m_state.dataDir);
+    const OfferResult offer =
+        store.offerRecord(m_state.recordScoreText, QString::number(m_state.rightCount), m_state.playerName);
+    switch (offer.outcome) {
+    case OfferOutcome::Saved:
+        m_dialogs.inform(this, appTitle, QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E\""));
+        break;
+    case OfferOutcome::Failed:
+        m_dialogs.inform(this, appTitle,
+                         QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, offer.error.reason));
+        break;
+    case OfferOutcome::NotBeaten:
+        break;
+    }
+    emit finished();
+}
+
+void Tavola::newGame()
+{
+    if (m_over)
+        return;
+    if (!m_dialogs.askYesNo(this, QStringLiteral("INIZIARE NUOVA GARA"), QStringLiteral("INIZIAMO UNA NUOVA GARA  ?")))
+        return;
+    // The time may have run out while the question was open.
+    if (m_over)
+        return;
+    // Unloaded and shown again: the controls as built, then a whole new start.
+    hide();
+    restoreDesign();
+    start();
+}
+
+void Tavola::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    updateCaption();
+    // Shown by the program, not restored by the desktop: a new question, once
+    // the window is up. Boxes closing or focus moving to another program and
+    // back send no show event, so they pose nothing.
+    if (!event->spontaneous())
+        QTimer::singleShot(0, this, &Tavola::newQuestion);
+}
+
+void Tavola::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    updateCaption();
+}
+
+void Tavola::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        updateCaption();
+}
+
+void Tavola::updateCaption()
+{
+    // Until it is first shown the window keeps the caption it was built with.
+    if (!isVisible())
+        return;
+    // Minimised, the taskbar entry is all the pupil sees: it shows the time left.
+    setWindowTitle(isMinimized() ? m_state.clock.displayText() : playingCaption);
+}
+
+void Tavola::setLabelText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    announce(label);
+}
+
+void Tavola::setLabelText(AutoSizeLabel *label, const QString &text)
+{
+    label->setText(text);
+    announce(label);
+}
+
+void Tavola::announce(QLabel *label)
+{
+    // The name a screen reader speaks: what the label is, then what it says.
+    const QString role = label->property("spokenRole").toString();
+    if (role.isEmpty())
+        return;
+    const QString text = label->text().simplified();
+    label->setAccessibleName(text.isEmpty() ? role : role + QStringLiteral(": ") + text);
+}
+
+void Tavola::rememberDesign()
+{
+    for (QLabel *label : {static_cast<QLabel *>(m_lblMessage), static_cast<QLabel *>(m_lblScore),
+                          static_cast<QLabel *>(m_lblScore1), static_cast<QLabel *>(m_lblScore2),
+                          static_cast<QLabel *>(m_lblconto), static_cast<QLabel *>(m_lblnome1),
+                          static_cast<QLabel *>(m_lblnome), static_cast<QLabel *>(m_lblpunti)}) {
+        label->setProperty("spokenRole", label->accessibleName());
+        announce(label);
+    }
+
+    m_design.clear();
+    for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        DesignLook look {widget, {}, widget->font(), widget->palette(), widget->geometry(), widget->isEnabled(),
+                         widget->accessibleName()};
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            look.text = label->text();
+        else if (auto *line = qobject_cast<QLineEdit *>(widget))
+            look.text = line->text();
+        else if (auto *box = qobject_cast<QPlainTextEdit *>(widget))
+            look.text = box->toPlainText();
+        m_design.push_back(look);
+    }
+}
+
+void Tavola::restoreDesign()
+{
+    for (const DesignLook &look : m_design) {
+        QWidget *widget = look.widget;
+        if (!widget)
+            continue;
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            if (label->pixmap().isNull()) // setText would drop a picture
+                label->setText(look.text);
+        } else if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+            line->setText(look.text);
+        } else if (auto *box = qobject_cast<QPlainTextEdit *>(widget)) {
+            box->setPlainText(look.text);
+        }
+        widget->setFont(look.font);
+        widget->setPalette(look.palette);
+        widget->setGeometry(look.geometry);
+        widget->setEnabled(look.enabled);
+        widget->setAccessibleName(look.accessibleName);
+    }
+    m_client->reset();
+    m_cmdExit1->setFocus();
 }

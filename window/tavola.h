@@ -1,10 +1,17 @@
 #pragma once
 
+#include "gamestate.h"
+
+#include <QFont>
 #include <QMainWindow>
+#include <QPalette>
+#include <QPointer>
 
 #include <array>
+#include <vector>
 
 class AutoSizeLabel;
+class Backdrop;
 class Dialogs;
 class PictureButton;
 class QAction;
@@ -25,17 +32,69 @@ class Tavola : public QMainWindow
 public:
     Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
 
+    // Starts a game: the load step (name prompt, greeting, countdown, record),
+    // then the window is shown maximised, which poses the first question.
+    void start();
+
+    const GameState &state() const { return m_state; }
+
+public slots:
+    void newQuestion();
+    void checkAnswer(); // Enter in the answer box
+    void tick();        // one second of the countdown
+    void endGame();     // farewell, record offer, then finished()
+    void newGame();     // asks first; Yes drops the running game
+
+signals:
+    // The game is over and the process is to end at once: no close events,
+    // nothing saved on the way out.
+    void finished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void load();
+    void updateCaption();
+    void loadRecord();
+
+    // Texts, fonts and colours of the controls as built, to put them back
+    // when a new game unloads the window.
+    struct DesignLook
+    {
+        QPointer<QWidget> widget;
+        QString text;
+        QFont font;
+        QPalette palette;
+        QRect geometry;
+        bool enabled = true;
+        QString accessibleName;
+    };
+    void rememberDesign();
+    void restoreDesign();
+
+    // Labels whose text a screen reader must hear when it changes.
+    void setLabelText(QLabel *label, const QString &text);
+    void setLabelText(AutoSizeLabel *label, const QString &text);
+    void announce(QLabel *label);
+
+    void styleRow(int row, quint32 bgr, qreal points);
+
+    Dialogs &m_dialogs;
+    RandomSource &m_random;
+    GameState m_state;
+    std::vector<DesignLook> m_design;
+    bool m_over = false; // the game has ended; nothing more may run
+
 private:
     // Controls and menu bar as they are before the game starts (tavolalayout.cpp).
     void buildControls();
     void buildMenu();
 
-    Dialogs &m_dialogs;
-    RandomSource &m_random;
-    QString m_dataDir;
-
     // The client area: every control is its direct child.
-    QWidget *m_client = nullptr;
+    Backdrop *m_client = nullptr;
 
     // The question line across the top.
     QLineEdit *m_text6 = nullptr;      // quantity

@@ -5,6 +5,7 @@
 
 #include "art.h"
 #include "autosizelabel.h"
+#include "backdrop.h"
 #include "colours.h"
 #include "picturebutton.h"
 #include "weightunit.h"
@@ -207,7 +208,7 @@ void describe(QWidget *widget, const QString &accessibleName, const QString &too
 
 void Tavola::buildControls()
 {
-    m_client = new QWidget(this);
+    m_client = new Backdrop(this);
     m_client->setObjectName(QStringLiteral("client"));
     m_client->setMinimumSize(pixels(11880), pixels(8310));
     setCentralWidget(m_client);

@@ -1,4 +1,5 @@
 #include "countdownclock.h"
+#include "datetext.h"
 
 #include <QtTest>
 
@@ -12,6 +13,8 @@ private slots:
     void steps();
     void wholeGame();
     void restartGivesFreshQuarterHour();
+    void farewellDate_data();
+    void farewellDate();
 };
 
 // A fresh game shows 00:15:00 with 900 seconds left.
@@ -84,6 +87,26 @@ void TstCountdown::restartGivesFreshQuarterHour()
     clock.StartCountdown();
     QCOMPARE(clock.displayText(), QStringLiteral("00:15:00"));
     QCOMPARE(int(clock.secondsLeft()), 900);
+}
+
+void TstCountdown::farewellDate_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("Italian")          << QLocale(QLocale::Italian, QLocale::Italy) << "07/12/2026";
+    QTest::newRow("American English") << QLocale(QLocale::English, QLocale::UnitedStates) << "12/7/2026";
+    QTest::newRow("German")           << QLocale(QLocale::German, QLocale::Germany) << "07.12.2026";
+    QTest::newRow("already four")     << QLocale(QLocale::English, QLocale::UnitedKingdom) << "07/12/2026";
+    QTest::newRow("year first")       << QLocale(QLocale::Chinese, QLocale::China) << "2026/12/7";
+}
+
+// The farewell's date: the locale's short date, never a two-digit year.
+void TstCountdown::farewellDate()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(shortDateText(QDate(2026, 12, 7), locale), expected);
 }
 
 QTEST_GUILESS_MAIN(TstCountdown)

@@ -12,6 +12,7 @@
 #include "recordstore.h"
 #include "weightunit.h"
 
+#include <QAccessible>
 #include <QDate>
 #include <QEvent>
 #include <QLabel>
@@ -276,7 +277,13 @@ void Tavola::announce(QLabel *label)
     if (role.isEmpty())
         return;
     const QString text = label->text().simplified();
-    label->setAccessibleName(text.isEmpty() ? role : role + QStringLiteral(": ") + text);
+    const QString name = text.isEmpty() ? role : role + QStringLiteral(": ") + text;
+    if (name == label->accessibleName())
+        return;
+    label->setAccessibleName(name);
+    // This Qt does not tell assistive tools of a new name by itself.
+    QAccessibleEvent event(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Tavola::rememberDesign()

@@ -1,5 +1,6 @@
 #include "backdrop.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 Backdrop::Backdrop(QWidget *parent) : QWidget(parent) { }
@@ -28,7 +29,7 @@ QColor Backdrop::bandColour(Tint tint, int band)
     return QColor(tint.redFactor * 20, tint.greenFactor * 20, band);
 }
 
-void Backdrop::paintEvent(QPaintEvent *)
+void Backdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     switch (m_look) {
@@ -40,11 +41,13 @@ void Backdrop::paintEvent(QPaintEvent *)
         break;
     case Look::Gradient: {
         // 256 bands of equal height over the whole client area, blue 0 at the top to 255 at the bottom.
+        // Only the bands under the damaged area: a tick redraws a strip behind the clock, not the window.
         const int h = height();
+        const QRect damaged = event->rect();
         for (int band = 0; band < 256; ++band) {
             const int top = band * h / 256;
             const int bottom = (band + 1) * h / 256;
-            if (bottom > top)
+            if (bottom > top && bottom > damaged.top() && top <= damaged.bottom())
                 painter.fillRect(0, top, width(), bottom - top, bandColour(m_tint, band));
         }
         break;

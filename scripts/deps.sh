@@ -7,9 +7,12 @@ PONDERINE_RUNTIME_PACKAGES=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     fonts-liberation2 fonts-dejavu-core
 )
-# What the tests need on top: an X server, a window manager and the tools that drive them.
+# What the tests need on top: an X server, a window manager and the tools that
+# drive them, and the session and accessibility buses with a client that reads
+# the game as a screen reader does (for Debian's own /usr/bin/python3).
 PONDERINE_TEST_PACKAGES=(
     xvfb xauth x11-utils xdotool openbox imagemagick
+    dbus at-spi2-core python3-pyatspi
     desktop-file-utils appstream dpkg-dev
 )
 

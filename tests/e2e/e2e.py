@@ -1,0 +1,447 @@
+#!/usr/bin/python3
+"""Plays the real game binary, three times, as pupils would:
+
+- flow: a whole game driven from the keyboard in an Italian locale, one
+  right and one wrong answer, the countdown in the minimised window's
+  caption, the goodbye box and a new record written to the record files;
+- screenreader: the same as a blind pupil would play it, every question
+  read off the accessibility tree and every answer checked there, in the C
+  locale, beating a record held by someone else with a name outside ASCII;
+- scaled: the game at twice the size, screenshots and no control cut off.
+
+Run by run_e2e.sh, which provides the X server, the window manager and the
+session bus; this only needs Debian's python3 with pyatspi.
+"""
+
+import argparse
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+
+import desktop
+from desktop import Failure, wait_for
+import screenreader
+from screenreader import Reader
+
+import pyatspi
+
+CAPTION = "Giocare con le ponderine"
+UNITS = ["mg", "cg", "dg", "g", "dag", "hg", "Kg"]
+RIGHT = "Esatto, è incredibile!!!"
+RECORD_TEXT = 'Ok ho registrato il tuo record, C A M P I O N E"'
+GAME_SECONDS = 15 * 60
+
+# A start under the sanitizers on a busy two-core machine is slow.
+START_TIMEOUT = 20
+
+
+def answer_text(quantity, source, target, separator):
+    """What the pupil must type: quantity x 10^(source - target) in the general
+    number format with 15 significant digits (exponent form below 0.0001 and
+    from 10^15 up), with the locale's decimal separator."""
+    value = quantity * 10.0 ** (UNITS.index(source) - UNITS.index(target))
+    return ("%.15G" % value).replace(".", separator)
+
+
+def record_bytes(text):
+    """A record file's content: one line of Windows-1252 text ending in CR LF."""
+    return text.encode("cp1252") + b"\r\n"
+
+
+class Game:
+    """One run of the game binary, stopped for sure when done."""
+
+    def __init__(self, harness, scenario, env):
+        self.harness = harness
+        self.scenario = scenario
+        self.log_path = os.path.join(harness.out, f"{scenario}-game.log")
+        self.log = open(self.log_path, "w")
+        self.proc = subprocess.Popen([harness.binary], env=env, stdin=subprocess.DEVNULL,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        harness.track(self.proc.pid)
+        self.pid = self.proc.pid
+        self.reader = Reader(self.pid)
+        self.seen = set()
+
+    def check_running(self):
+        if self.proc.poll() is not None:
+            raise Failure(f"the game ended early with status {self.proc.returncode}")
+
+    def wait_window(self, what, caption_ok, timeout=8):
+        """A newly shown top-level window of the game whose caption passes caption_ok."""
+        def probe():
+            self.check_running()
+            for wid in desktop.visible_windows(self.pid):
+                if wid not in self.seen and caption_ok(desktop.title(wid) or ""):
+                    return wid
+            return None
+        wid = wait_for(what, probe, timeout=timeout)
+        self.seen.add(wid)
+        return wid
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            windows = [desktop.title(w) for w in desktop.visible_windows(self.pid)]
+            raise Failure(f"the game did not end within {timeout} s; its windows: {windows}")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=5)
+        self.log.close()
+        self.harness.untrack(self.pid)
+
+
+class Harness:
+    def __init__(self, args):
+        self.binary = args.binary
+        self.out = args.out
+        self.pids_file = args.pids
+        self.pids = set()
+        self.shots = 0
+
+    # The shell that started us stops what is listed here if we are cut short.
+    def _write_pids(self):
+        with open(self.pids_file, "w") as f:
+            f.writelines(f"{pid}\n" for pid in sorted(self.pids))
+
+    def track(self, pid):
+        self.pids.add(pid)
+        self._write_pids()
+
+    def untrack(self, pid):
+        self.pids.discard(pid)
+        self._write_pids()
+
+    def data_home(self, scenario):
+        """A fresh XDG_DATA_HOME for one scenario; the record lives in its ponderine/."""
+        path = os.path.join(os.environ["XDG_DATA_HOME"], scenario)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        return path
+
+    def start(self, scenario, data_home, lang, **extra):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("LC_", "QT_")) and k not in ("LANGUAGE", "LANG")}
+        env.update(LANG=lang, XDG_DATA_HOME=data_home, QT_QPA_PLATFORM="xcb")
+        env.update(extra)
+        return Game(self, scenario, env)
+
+    def screenshot(self, wid, name):
+        self.shots += 1
+        path = os.path.join(self.out, f"{name}.png")
+        desktop.screenshot(wid, path)
+        return path
+
+
+# --- steps every scenario takes ----------------------------------------------
+
+def name_prompt(h, game, scenario, name):
+    """The first thing the game shows: it asks the pupil's name."""
+    wid = game.wait_window("the name prompt, a window called 'Ponderine'",
+                           lambda t: t == "Ponderine", timeout=START_TIMEOUT)
+    reader = game.reader
+    reader.wait_application(timeout=START_TIMEOUT)
+    wait_for("the prompt 'Come ti chiami?'", lambda: "Come ti chiami?" in reader.label_texts())
+    field = wait_for("the name box", lambda: reader.dialog_field("Ponderine"))
+    h.screenshot(wid, f"{scenario}-1-name")
+    desktop.activate(wid, "the name prompt")
+    wait_for("the name box to have the focus", lambda: Reader.focused(field))
+    desktop.type_text(name)
+    wait_for(f"the name box to read {name!r}", lambda: Reader.text_of(field) == name)
+    desktop.press("Return")
+
+
+def welcome(h, game, scenario, name):
+    text = f" {name} vediamo se sei un vero campione  "
+    wid = game.wait_window("the welcome box", lambda t: t == "Ponderine")
+    reader = game.reader
+    wait_for(f"the welcome text {text!r}", lambda: text in reader.label_texts())
+    h.screenshot(wid, f"{scenario}-2-welcome")
+    desktop.activate(wid, "the welcome box")
+    desktop.press("Return")
+
+
+def main_window(game):
+    """The game's window, maximised, with the first question and the focus on the answer."""
+    wid = game.wait_window(f"the main window, called {CAPTION!r}", lambda t: t == CAPTION)
+    state = desktop.wm_state(wid)
+    if not {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"} <= state:
+        raise Failure(f"the main window is not maximised: _NET_WM_STATE is {sorted(state)}")
+    desktop.activate(wid, "the main window")
+    return wid
+
+
+def read_question(reader, separator):
+    """Reads the question as a screen reader would and works out the answer."""
+    quantity = reader.box_text("Quantità").strip()
+    source = reader.box_text("Unità di partenza").strip()
+    target = reader.box_text("Unità di arrivo").strip()
+    if not quantity.isdigit() or source not in UNITS or target not in UNITS or source == target:
+        raise Failure(f"not a question: {quantity!r} {source!r} = ? {target!r}")
+    return f"{quantity} {source} = ? {target}", answer_text(int(quantity), source, target, separator)
+
+
+def answer(reader, typed):
+    """Types an answer in the focused answer box and presses Enter."""
+    wait_for("the answer box to have the focus", lambda: reader.is_focused(pyatspi.ROLE_TEXT, "Risposta"))
+    if reader.box_text("Risposta") != "":
+        raise Failure(f"the answer box is not empty at a new question: {reader.box_text('Risposta')!r}")
+    desktop.type_text(typed)
+    wait_for(f"the answer box to read {typed!r}", lambda: reader.box_text("Risposta") == typed)
+    desktop.press("Return")
+
+
+def expect_counters(reader, right, wrong):
+    reader.wait_labelled("Risposte esatte", str(right))
+    reader.wait_labelled("Risposte errate", str(wrong))
+    reader.wait_labelled("Risposte totali", str(right + wrong))
+
+
+def next_question(reader):
+    """After an answer, Enter goes to the focused "Nuovo calcolo" and poses the next question."""
+    wait_for("'Nuovo calcolo' to have the focus",
+             lambda: reader.is_focused(pyatspi.ROLE_PUSH_BUTTON, "Nuovo calcolo"))
+    desktop.press("Return")
+    wait_for("the answer box to be empty and focused again",
+             lambda: reader.is_focused(pyatspi.ROLE_TEXT, "Risposta") and reader.box_text("Risposta") == "")
+
+
+def say_goodbye(h, game, wid, scenario):
+    """Alt+X: the goodbye box, dated today, telling the seconds left. Returns them."""
+    before = datetime.date.today()
+    desktop.activate(wid, "the main window")
+    desktop.press("alt+x")
+    box = game.wait_window("the goodbye box, called 'Data <date>'", lambda t: t.startswith("Data "))
+    after = datetime.date.today()
+    dates = {f"Data {d:%d/%m/%Y}" for d in (before, after)}
+    caption = desktop.title(box)
+    if caption not in dates:
+        raise Failure(f"the goodbye box is called {caption!r}, not {' or '.join(sorted(dates))!r}")
+    reader = game.reader
+    texts = wait_for("the text 'Ciao a presto. Ore <seconds>'",
+                     lambda: [t for t in reader.label_texts() if t.startswith("Ciao a presto.")])
+    match = re.fullmatch(r"Ciao a presto\. Ore (\d+)", texts[0])
+    if not match:
+        raise Failure(f"the goodbye text is {texts[0]!r}")
+    seconds = int(match.group(1))
+    if not 0 < seconds <= GAME_SECONDS:
+        raise Failure(f"the goodbye box says {seconds} seconds are left of a {GAME_SECONDS} s game")
+    h.screenshot(box, f"{scenario}-goodbye")
+    desktop.activate(box, "the goodbye box")
+    desktop.press("Return")
+    return seconds
+
+
+def record_box(h, game, scenario):
+    box = game.wait_window("the new-record box", lambda t: t == "Ponderine")
+    reader = game.reader
+    wait_for(f"the text {RECORD_TEXT!r}", lambda: RECORD_TEXT in reader.label_texts())
+    h.screenshot(box, f"{scenario}-record")
+    desktop.activate(box, "the new-record box")
+    desktop.press("Return")
+
+
+def expect_clean_exit(game):
+    status = game.wait_exit()
+    if status != 0:
+        raise Failure(f"the game ended with status {status}, see {game.log_path}")
+
+
+def expect_files(data_home, score, name):
+    folder = os.path.join(data_home, "ponderine")
+    for file, text in (("tvk.txt", score), ("ntvk.txt", name)):
+        path = os.path.join(folder, file)
+        got = open(path, "rb").read() if os.path.exists(path) else None
+        if got != text:
+            raise Failure(f"{file} holds {got!r}, not {text!r}")
+
+
+def write_record(data_home, score, name):
+    folder = os.path.join(data_home, "ponderine")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "tvk.txt"), "wb") as f:
+        f.write(record_bytes(score))
+    with open(os.path.join(folder, "ntvk.txt"), "wb") as f:
+        f.write(record_bytes(name))
+
+
+# --- the scenarios -----------------------------------------------------------
+
+def flow(h):
+    """A whole game from the keyboard in an Italian locale, on a first run."""
+    data = h.data_home("flow")
+    game = h.start("flow", data, "it_IT.UTF-8")
+    try:
+        name_prompt(h, game, "flow", "Ada")
+        # On a first run the record files are made, empty, before anyone plays.
+        expect_files(data, b"", b"")
+        welcome(h, game, "flow", "Ada")
+        wid = main_window(game)
+        reader = game.reader
+
+        question, expected = read_question(reader, ",")
+        h.screenshot(wid, "flow-3-question")
+        answer(reader, expected)
+        reader.wait_labelled("Messaggio", RIGHT)
+        expect_counters(reader, 1, 0)
+        h.screenshot(wid, "flow-4-right")
+        next_question(reader)
+
+        question, expected = read_question(reader, ",")
+        answer(reader, "9" + expected)
+        reader.wait_labelled("Messaggio", "Sbagliato!! " + expected)
+        expect_counters(reader, 1, 1)
+        h.screenshot(wid, "flow-5-wrong")
+
+        # Minimised, the caption counts down the time left.
+        desktop.minimize(wid)
+        countdown = lambda: re.fullmatch(r"(\d\d):([0-5]\d):([0-5]\d)", desktop.title(wid) or "")
+        first = wait_for("the minimised caption to show the countdown HH:MM:SS", countdown)
+        left = lambda m: int(m[1]) * 3600 + int(m[2]) * 60 + int(m[3])
+        if not GAME_SECONDS - 120 < left(first) <= GAME_SECONDS:
+            raise Failure(f"the countdown shows {first[0]} a few seconds into a 15-minute game")
+        later = wait_for("the countdown to go on", lambda: (m := countdown()) and m[0] != first[0] and m, timeout=4)
+        if left(later) >= left(first):
+            raise Failure(f"the countdown went from {first[0]} to {later[0]}")
+        desktop.activate(wid, "the restored main window")
+        wait_for(f"the restored caption to read {CAPTION!r}", lambda: desktop.title(wid) == CAPTION, timeout=4)
+
+        seconds = say_goodbye(h, game, wid, "flow-6")
+        if seconds > left(later):
+            raise Failure(f"the goodbye box says {seconds} s are left, the countdown had shown {later[0]}")
+        # One right answer beats the empty record.
+        record_box(h, game, "flow-7")
+        expect_clean_exit(game)
+        expect_files(data, b"1\r\n", b"Ada\r\n")
+    finally:
+        game.stop()
+
+
+def screen_reader(h):
+    """A game played through the accessibility tree alone, in the C locale."""
+    data = h.data_home("screenreader")
+    write_record(data, "1", "Ada")
+    game = h.start("screenreader", data, "C.UTF-8")
+    try:
+        name_prompt(h, game, "screenreader", "Zoë")
+        welcome(h, game, "screenreader", "Zoë")
+        wid = main_window(game)
+        reader = game.reader
+        reader.wait_labelled("Nome del record", "Ada")
+        reader.wait_labelled("Punti del record", "1")
+        for right in (1, 2):
+            if right > 1:
+                next_question(reader)
+            question, expected = read_question(reader, ".")
+            answer(reader, expected)
+            try:
+                reader.wait_labelled("Messaggio", RIGHT)
+            except Failure as error:
+                raise Failure(f"{question}: typed {expected!r}: {error}")
+            expect_counters(reader, right, 0)
+        h.screenshot(wid, "screenreader-3-two-right")
+        say_goodbye(h, game, wid, "screenreader-4")
+        # Two beat Ada's one; the new holder's name is written in Windows-1252.
+        record_box(h, game, "screenreader-5")
+        expect_clean_exit(game)
+        expect_files(data, b"2\r\n", b"Zo\xeb\r\n")
+    finally:
+        game.stop()
+
+
+def scaled(h):
+    """The game at twice the size: nothing cut off, screenshots to look at."""
+    data = h.data_home("scaled")
+    write_record(data, "5", "Ugo")
+    game = h.start("scaled", data, "it_IT.UTF-8", QT_SCALE_FACTOR="2")
+    try:
+        name_prompt(h, game, "scaled", "Ugo")
+        welcome(h, game, "scaled", "Ugo")
+        wid = main_window(game)
+        reader = game.reader
+        read_question(reader, ",")
+        h.screenshot(wid, "scaled-3-question")
+
+        screen_w, screen_h = desktop.screen_size()
+        x, y, width, height = desktop.window_geometry(wid)
+        if x < 0 or y < 0 or x + width > screen_w or y + height > screen_h:
+            raise Failure(f"the window {width}x{height}+{x}+{y} does not fit the {screen_w}x{screen_h} screen")
+        # Controls' places as the game reports them: each inside the window.
+        shapes = reader.extents()
+        frames = [box for role, name, box in shapes if role == "frame" and name == CAPTION]
+        if len(frames) != 1:
+            raise Failure(f"{len(frames)} frames called {CAPTION!r} on the accessibility bus")
+        fx, fy, fw, fh = frames[0]
+        if fw * 2 > width + 2 or fw * 2 < width - 2:
+            raise Failure(f"the window is {width} px wide on screen, the game says {fw}: not scaled by 2")
+        cut = [(role, name, box) for role, name, box in shapes
+               if box[2] > 0 and box[3] > 0
+               and not (fx <= box[0] and fy <= box[1] and box[0] + box[2] <= fx + fw and box[1] + box[3] <= fy + fh)]
+        if cut:
+            raise Failure(f"controls reach outside the window {frames[0]}: {cut}")
+
+        say_goodbye(h, game, wid, "scaled-4")
+        # No right answer: the record stands and no record box comes.
+        expect_clean_exit(game)
+        expect_files(data, b"5\r\n", b"Ugo\r\n")
+    finally:
+        game.stop()
+
+
+SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled)]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--out", required=True, help="folder for screenshots and logs")
+    parser.add_argument("--pids", required=True, help="file listing the processes to stop if cut short")
+    parser.add_argument("--only", action="append", help="run only this scenario (repeatable)")
+    args = parser.parse_args()
+    h = Harness(args)
+
+    screenreader.announce_screen_reader()
+    for pid in screenreader.session_helper_pids():
+        h.track(pid)
+
+    passed = failed = 0
+    for name, scenario in SCENARIOS:
+        if args.only and name not in args.only:
+            continue
+        started = time.monotonic()
+        try:
+            scenario(h)
+        except Exception as error:  # noqa: BLE001 - any fault fails this scenario, and the others still run
+            failed += 1
+            shot = os.path.join(args.out, f"{name}-failure-screen.png")
+            try:
+                desktop.screenshot("root", shot)
+            except Failure:
+                shot = "(no screenshot)"
+            detail = str(error) if isinstance(error, Failure) else traceback.format_exc()
+            print(f"FAIL {name} ({time.monotonic() - started:.1f} s): {detail}\n     screen: {shot}", flush=True)
+            log = os.path.join(args.out, f"{name}-game.log")
+            if os.path.exists(log) and os.path.getsize(log):
+                print(f"     {log}:\n" + "".join("       " + line for line in open(log, errors="replace").readlines()[-20:]))
+        else:
+            passed += 1
+            print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+    print(f"screenshots in {args.out}")
+    print(f"e2e: {passed} passed, {failed} failed")
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Plays the real game binary on a virtual X server with a window manager and
+# a session bus with the accessibility bus on it; e2e.py does the playing.
+# Usage: run_e2e.sh PONDERINE_BINARY OUTPUT_DIR [e2e.py options...]
+# Screenshots and the game's output go to OUTPUT_DIR.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../packaging/common.sh"
+
+[ $# -ge 2 ] || fail "usage: $0 PONDERINE_BINARY OUTPUT_DIR [e2e.py options...]"
+binary=$(realpath "$1") out=$2
+shift 2
+# Debian's python3 has pyatspi; another python3 first on PATH may not.
+python=/usr/bin/python3
+
+require_tool Xvfb xvfb
+require_tool openbox openbox
+require_tool xdotool xdotool
+require_tool xprop x11-utils
+require_tool import imagemagick
+require_tool dbus-run-session dbus
+require_tool dbus-send dbus
+[ -x /usr/libexec/at-spi-bus-launcher ] || fail "the accessibility bus is missing: install the Debian package at-spi2-core"
+"$python" -c 'import pyatspi' 2>/dev/null || fail "$python cannot import pyatspi: install the Debian package python3-pyatspi"
+[ -x "$binary" ] || fail "$binary is not built: build the target ponderine first"
+
+mkdir -p "$out"
+rm -f "$out"/*.png "$out"/*.log
+out=$(realpath "$out")
+work=$(mktemp -d "${TMPDIR:-/tmp}/ponderine-e2e.XXXXXX")
+
+# Ends one process we started: TERM, then KILL if it is still there after 5 s.
+stop() {
+    local pid=$1 i
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    local status=$? pid
+    trap - EXIT INT TERM
+    # What the driver started and had not stopped yet: the game, the buses.
+    if [ -f "$work/pids" ]; then
+        while read -r pid; do stop "$pid"; done <"$work/pids"
+    fi
+    for pid in ${session_pid:-} ${wm_pid:-} ${xvfb_pid:-}; do stop "$pid"; done
+    wait 2>/dev/null || true
+    if [ "$status" -ne 0 ] && [ -n "${display:-}" ]; then
+        echo "screenshots and logs: $out" >&2
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# Waits up to SECONDS for COMMAND to succeed, failing with WHAT.
+wait_until() {
+    local seconds=$1 what=$2 i
+    shift 2
+    for i in $(seq $((seconds * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "waited $seconds s for $what"
+}
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
+    XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 0700 "$XDG_RUNTIME_DIR"
+# Nothing of the desktop this may be started from: no other display, bus or locale.
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER LANGUAGE LC_ALL
+export LANG=C.UTF-8
+
+# Big enough for the window at twice the size. Xvfb picks a free display and
+# writes its number to the file once it accepts connections.
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 3840x2160x24 \
+    3>"$work/display" >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display_ready() {
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb stopped: $(cat "$out/xvfb.log")"
+    display=$(head -n 1 "$work/display" 2>/dev/null) && [[ $display =~ ^[0-9]+$ ]]
+}
+wait_until 10 "Xvfb to start" display_ready
+export DISPLAY=:$display
+
+openbox --sm-disable >"$out/openbox.log" 2>&1 &
+wm_pid=$!
+wm_ready() {
+    kill -0 "$wm_pid" 2>/dev/null || fail "openbox stopped: $(cat "$out/openbox.log")"
+    xprop -root -notype _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+wait_until 10 "openbox to manage the screen" wm_ready
+
+# The environment is set before the session bus starts: the accessibility bus
+# launcher that it starts on demand inherits it. The buses' chatter goes to a
+# log; the driver's own errors come here.
+start=$SECONDS
+dbus-run-session -- bash -c 'exec "$@" 2>&1' driver \
+    "$python" "$here/e2e.py" --binary "$binary" --out "$out" --pids "$work/pids" "$@" \
+    2>"$out/session-bus.log" &
+session_pid=$!
+status=0
+wait "$session_pid" || status=$?
+session_pid=
+echo "e2e took $((SECONDS - start)) s"
+exit "$status"

@@ -1,0 +1,201 @@
+"""The AT-SPI side of the end-to-end test: reads the game's controls the way a
+screen reader does, by accessible name, role, state and the Text interface,
+never by anything only the program itself knows."""
+
+import subprocess
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+import pyatspi  # noqa: E402
+
+from desktop import Failure, wait_for  # noqa: E402
+
+
+def announce_screen_reader():
+    """Does on the session bus what a screen reader does when it starts:
+    starts the accessibility bus and sets ScreenReaderEnabled, which is what
+    makes a Qt program publish its controls there."""
+    def bus_call(*args):
+        done = subprocess.run(["dbus-send", "--session", "--print-reply", "--reply-timeout=10000",
+                               "--dest=org.a11y.Bus", "/org/a11y/bus", *args],
+                              capture_output=True, text=True, timeout=15)
+        if done.returncode != 0:
+            raise Failure(f"the accessibility bus does not answer: {done.stderr.strip()}")
+        return done.stdout
+    bus_call("org.a11y.Bus.GetAddress")
+    bus_call("org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
+             "string:ScreenReaderEnabled", "variant:boolean:true")
+
+
+def session_helper_pids():
+    """The process ids of the session bus and of the accessibility bus
+    launcher, so that the caller can stop them should this session be cut short."""
+    pids = []
+    for name in ("org.freedesktop.DBus", "org.a11y.Bus"):
+        done = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                               "/org/freedesktop/DBus", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                               f"string:{name}"], capture_output=True, text=True, timeout=15)
+        words = done.stdout.split()
+        if done.returncode == 0 and words and words[-1].isdigit():
+            pids.append(int(words[-1]))
+    return pids
+
+
+def _states(acc):
+    return set(acc.getState().getStates())
+
+
+def _text(acc):
+    """What a screen reader reads out of a box: its Text interface, or None."""
+    try:
+        text = acc.queryText()
+    except NotImplementedError:
+        return None
+    return text.getText(0, text.characterCount)
+
+
+class Reader:
+    """Reads one running game, found by its process id."""
+
+    def __init__(self, pid):
+        self.pid = pid
+
+    def application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            try:
+                if app is not None and app.get_process_id() == self.pid:
+                    # Names change as the game goes on; read them afresh every time.
+                    app.set_cache_mask(Atspi.Cache.NONE)
+                    return app
+            except GLib.Error:
+                continue
+        return None
+
+    def wait_application(self, timeout=15):
+        return wait_for("the game to show up on the accessibility bus", self.application, timeout=timeout)
+
+    def top_level(self, name):
+        """The showing window or dialog with this accessible name (its caption)."""
+        app = self.application()
+        if app is None:
+            raise Failure("the game is not on the accessibility bus")
+        for acc in app:
+            try:
+                if acc is not None and acc.name == name and pyatspi.STATE_SHOWING in _states(acc):
+                    return acc
+            except GLib.Error:
+                continue
+        return None
+
+    def nodes(self, root=None):
+        """Every accessible the game shows now (a hidden one is not read out),
+        in all its windows or under root."""
+        app = self.application() if root is None else root
+        if app is None:
+            raise Failure("the game is not on the accessibility bus")
+        found = []
+        stack = [app]
+        while stack:
+            acc = stack.pop()
+            try:
+                if acc is not app and pyatspi.STATE_SHOWING not in _states(acc):
+                    continue
+                found.append(acc)
+                stack.extend(child for child in acc if child is not None)
+            except GLib.Error:
+                continue  # it went away while being read: a closing dialog
+        return found
+
+    def find(self, role, name):
+        """The one showing control with this role and accessible name, or None."""
+        matches = [acc for acc in self.nodes() if acc.getRole() == role and acc.name == name]
+        if len(matches) > 1:
+            raise Failure(f"{len(matches)} controls are called {name!r}")
+        return matches[0] if matches else None
+
+    def box(self, name):
+        """The showing text box with this accessible name."""
+        return wait_for(f"a text box called {name!r}", lambda: self.find(pyatspi.ROLE_TEXT, name))
+
+    def box_text(self, name):
+        text = _text(self.box(name))
+        if text is None:
+            raise Failure(f"the text box {name!r} has no Text interface")
+        return text
+
+    def is_focused(self, role, name):
+        acc = self.find(role, name)
+        return acc is not None and pyatspi.STATE_FOCUSED in _states(acc)
+
+    def label_texts(self):
+        """The names of every showing label: what a screen reader reads out of them."""
+        return [acc.name for acc in self.nodes() if acc.getRole() == pyatspi.ROLE_LABEL]
+
+    def labelled(self, caption):
+        """The text of the label whose accessible name is "<caption>: <text>",
+        the way the game names a label whose text changes (a Qt label's
+        accessible name takes the place of its text, which Qt 6 publishes in
+        no other way)."""
+        prefix = caption + ": "
+        names = self.label_texts()
+        values = [name[len(prefix):] for name in names if name.startswith(prefix)]
+        if len(values) == 1:
+            return values[0]
+        if not values and caption in names:
+            raise Failure(f"the label {caption!r} publishes no text: its accessible name is just {caption!r}")
+        raise Failure(f"{len(values)} labels are called {prefix!r}…")
+
+    def wait_labelled(self, caption, expected, timeout=8):
+        def probe():
+            value = self.labelled(caption)
+            if value != expected:
+                raise Failure(f"{caption}: {value!r}")
+            return True
+        wait_for(f"{caption!r} to read {expected!r}", probe, timeout=timeout)
+
+    def dialog_field(self, caption):
+        """The one text box of the dialog with this caption (the name prompt
+        gives it no name of its own)."""
+        dialog = self.top_level(caption)
+        if dialog is None:
+            raise Failure(f"no dialog called {caption!r} is showing")
+        boxes = [acc for acc in self.nodes(dialog) if acc.getRole() == pyatspi.ROLE_TEXT]
+        if len(boxes) != 1:
+            raise Failure(f"the dialog {caption!r} shows {len(boxes)} text boxes, one was expected")
+        return boxes[0]
+
+    @staticmethod
+    def text_of(acc):
+        text = _text(acc)
+        if text is None:
+            raise Failure(f"the {acc.getRoleName()} {acc.name!r} has no Text interface")
+        return text
+
+    @staticmethod
+    def focused(acc):
+        return pyatspi.STATE_FOCUSED in _states(acc)
+
+    def frames(self):
+        """(role name, accessible name) of each top-level the game shows."""
+        app = self.application()
+        if app is None:
+            return []
+        return [(acc.getRoleName(), acc.name) for acc in app
+                if acc is not None and pyatspi.STATE_SHOWING in _states(acc)]
+
+    def extents(self):
+        """(role, name, (x, y, width, height)) on the screen of every showing
+        control and of the top-level window, in the game's own coordinates."""
+        out = []
+        for acc in self.nodes():
+            try:
+                box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            except NotImplementedError:
+                continue
+            out.append((acc.getRoleName(), acc.name, (box.x, box.y, box.width, box.height)))
+        return out

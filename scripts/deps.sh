@@ -11,7 +11,7 @@ PONDERINE_RUNTIME_PACKAGES=(
 # drive them, and the session and accessibility buses with a client that reads
 # the game as a screen reader does (for Debian's own /usr/bin/python3).
 PONDERINE_TEST_PACKAGES=(
-    xvfb xauth x11-utils xdotool openbox imagemagick
+    xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick
     dbus at-spi2-core python3-pyatspi
     desktop-file-utils appstream dpkg-dev
 )

@@ -19,6 +19,7 @@ require_tool openbox openbox
 require_tool xdotool xdotool
 require_tool xprop x11-utils
 require_tool import imagemagick
+require_tool xmodmap x11-xserver-utils
 require_tool dbus-run-session dbus
 require_tool dbus-send dbus
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "the accessibility bus is missing: install the Debian package at-spi2-core"
@@ -91,6 +92,13 @@ display_ready() {
 wait_until 10 "Xvfb to start" display_ready
 export DISPLAY=:$display
 
+# Names can have letters the US keyboard lacks. For those xdotool remaps a key
+# for each press and undoes it straight after, and a busy game may read the
+# press after that; a key of their own on the keyboard avoids the race.
+spare=$(xmodmap -pke | awk 'NF == 3 && $1 == "keycode" { key = $2 } END { print key }')
+[ -n "$spare" ] || fail "the X server's keyboard has no spare key"
+xmodmap -e "keycode $spare = ediaeresis Ediaeresis"
+
 openbox --sm-disable >"$out/openbox.log" 2>&1 &
 wm_pid=$!
 wm_ready() {
@@ -100,12 +108,12 @@ wm_ready() {
 wait_until 10 "openbox to manage the screen" wm_ready
 
 # The environment is set before the session bus starts: the accessibility bus
-# launcher that it starts on demand inherits it. The buses' chatter goes to a
-# log; the driver's own errors come here.
+# launcher that it starts on demand inherits it. What the buses print goes to
+# a log; the driver prints here, through descriptor 3.
 start=$SECONDS
-dbus-run-session -- bash -c 'exec "$@" 2>&1' driver \
+dbus-run-session -- bash -c 'exec "$@" >&3 2>&3' driver \
     "$python" "$here/e2e.py" --binary "$binary" --out "$out" --pids "$work/pids" "$@" \
-    2>"$out/session-bus.log" &
+    3>&1 >"$out/session-bus.log" 2>&1 &
 session_pid=$!
 status=0
 wait "$session_pid" || status=$?

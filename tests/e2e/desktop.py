@@ -43,8 +43,19 @@ def wait_for(what, probe, timeout=8.0, interval=0.1):
         except Failure as error:
             last = error
         if time.monotonic() > deadline:
-            raise Failure(f"waited {timeout:g} s for {what}; last seen: {last!r}")
+            seen = str(last) if isinstance(last, Failure) else repr(last)
+            raise Failure(f"waited {timeout:g} s for {what}; last seen: {seen}")
         time.sleep(interval)
+
+
+def wait_equal(what, read, expected, timeout=8.0):
+    """Polls read() until it gives expected; the failure tells what it gave last."""
+    def probe():
+        value = read()
+        if value != expected:
+            raise Failure(repr(value))
+        return True
+    wait_for(f"{what} to be {expected!r}", probe, timeout=timeout)
 
 
 def visible_windows(pid):
@@ -81,10 +92,17 @@ def wm_state(wid):
 
 
 def window_geometry(wid):
-    """(x, y, width, height) of a window on the screen, in device pixels."""
-    out = run("xdotool", "getwindowgeometry", "--shell", str(wid))
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    """(x, y, width, height) of a window on the screen, in device pixels, its
+    frame left out. (xdotool counts the frame's offset twice under openbox.)"""
+    out = run("xwininfo", "-id", str(wid))
+    values = {}
+    for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                       ("width", "Width"), ("height", "Height")):
+        match = re.search(rf"^\s*{label}:\s*(-?\d+)", out, re.MULTILINE)
+        if not match:
+            raise Failure(f"xwininfo gives no {label} for window {wid}")
+        values[key] = int(match.group(1))
+    return values["x"], values["y"], values["width"], values["height"]
 
 
 def screen_size():

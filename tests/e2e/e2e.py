@@ -24,7 +24,7 @@ import time
 import traceback
 
 import desktop
-from desktop import Failure, wait_for
+from desktop import Failure, wait_equal, wait_for
 import screenreader
 from screenreader import Reader
 
@@ -46,6 +46,17 @@ def answer_text(quantity, source, target, separator):
     from 10^15 up), with the locale's decimal separator."""
     value = quantity * 10.0 ** (UNITS.index(source) - UNITS.index(target))
     return ("%.15G" % value).replace(".", separator)
+
+
+# The short date the goodbye box is titled with, four-digit year, as the game
+# writes it in the locales the scenarios run in.
+def italian_date(day):
+    return f"{day.day:02}/{day.month:02}/{day.year}"
+
+
+def c_locale_date(day):
+    month = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()[day.month - 1]
+    return f"{day.day} {month} {day.year}"
 
 
 def record_bytes(text):
@@ -91,6 +102,21 @@ class Game:
             windows = [desktop.title(w) for w in desktop.visible_windows(self.pid)]
             raise Failure(f"the game did not end within {timeout} s; its windows: {windows}")
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, error, trace):
+        if error is not None:
+            # The screen as it was when the check failed, the game still on it.
+            path = os.path.join(self.harness.out, f"{self.scenario}-failure-screen.png")
+            try:
+                desktop.screenshot("root", path)
+                self.harness.failure_shot = path
+            except Failure as shot_error:
+                self.harness.failure_shot = f"none: {shot_error}"
+        self.stop()
+        return False
+
     def stop(self):
         if self.proc.poll() is None:
             self.proc.terminate()
@@ -109,7 +135,7 @@ class Harness:
         self.out = args.out
         self.pids_file = args.pids
         self.pids = set()
-        self.shots = 0
+        self.failure_shot = None
 
     # The shell that started us stops what is listed here if we are cut short.
     def _write_pids(self):
@@ -139,7 +165,6 @@ class Harness:
         return Game(self, scenario, env)
 
     def screenshot(self, wid, name):
-        self.shots += 1
         path = os.path.join(self.out, f"{name}.png")
         desktop.screenshot(wid, path)
         return path
@@ -159,7 +184,7 @@ def name_prompt(h, game, scenario, name):
     desktop.activate(wid, "the name prompt")
     wait_for("the name box to have the focus", lambda: Reader.focused(field))
     desktop.type_text(name)
-    wait_for(f"the name box to read {name!r}", lambda: Reader.text_of(field) == name)
+    wait_equal("the name box", lambda: Reader.text_of(field), name)
     desktop.press("Return")
 
 
@@ -199,7 +224,7 @@ def answer(reader, typed):
     if reader.box_text("Risposta") != "":
         raise Failure(f"the answer box is not empty at a new question: {reader.box_text('Risposta')!r}")
     desktop.type_text(typed)
-    wait_for(f"the answer box to read {typed!r}", lambda: reader.box_text("Risposta") == typed)
+    wait_equal("the answer box", lambda: reader.box_text("Risposta"), typed)
     desktop.press("Return")
 
 
@@ -218,14 +243,14 @@ def next_question(reader):
              lambda: reader.is_focused(pyatspi.ROLE_TEXT, "Risposta") and reader.box_text("Risposta") == "")
 
 
-def say_goodbye(h, game, wid, scenario):
+def say_goodbye(h, game, wid, scenario, date_text):
     """Alt+X: the goodbye box, dated today, telling the seconds left. Returns them."""
     before = datetime.date.today()
     desktop.activate(wid, "the main window")
     desktop.press("alt+x")
     box = game.wait_window("the goodbye box, called 'Data <date>'", lambda t: t.startswith("Data "))
     after = datetime.date.today()
-    dates = {f"Data {d:%d/%m/%Y}" for d in (before, after)}
+    dates = {"Data " + date_text(day) for day in (before, after)}
     caption = desktop.title(box)
     if caption not in dates:
         raise Failure(f"the goodbye box is called {caption!r}, not {' or '.join(sorted(dates))!r}")
@@ -282,14 +307,13 @@ def write_record(data_home, score, name):
 def flow(h):
     """A whole game from the keyboard in an Italian locale, on a first run."""
     data = h.data_home("flow")
-    game = h.start("flow", data, "it_IT.UTF-8")
-    try:
+    with h.start("flow", data, "it_IT.UTF-8") as game:
         name_prompt(h, game, "flow", "Ada")
-        # On a first run the record files are made, empty, before anyone plays.
-        expect_files(data, b"", b"")
         welcome(h, game, "flow", "Ada")
         wid = main_window(game)
         reader = game.reader
+        # On a first run the record files are made, empty, before anyone plays.
+        expect_files(data, b"", b"")
 
         question, expected = read_question(reader, ",")
         h.screenshot(wid, "flow-3-question")
@@ -316,25 +340,22 @@ def flow(h):
         if left(later) >= left(first):
             raise Failure(f"the countdown went from {first[0]} to {later[0]}")
         desktop.activate(wid, "the restored main window")
-        wait_for(f"the restored caption to read {CAPTION!r}", lambda: desktop.title(wid) == CAPTION, timeout=4)
+        wait_equal("the restored caption", lambda: desktop.title(wid), CAPTION, timeout=4)
 
-        seconds = say_goodbye(h, game, wid, "flow-6")
+        seconds = say_goodbye(h, game, wid, "flow-6", italian_date)
         if seconds > left(later):
             raise Failure(f"the goodbye box says {seconds} s are left, the countdown had shown {later[0]}")
         # One right answer beats the empty record.
         record_box(h, game, "flow-7")
         expect_clean_exit(game)
         expect_files(data, b"1\r\n", b"Ada\r\n")
-    finally:
-        game.stop()
 
 
 def screen_reader(h):
     """A game played through the accessibility tree alone, in the C locale."""
     data = h.data_home("screenreader")
     write_record(data, "1", "Ada")
-    game = h.start("screenreader", data, "C.UTF-8")
-    try:
+    with h.start("screenreader", data, "C.UTF-8") as game:
         name_prompt(h, game, "screenreader", "Zoë")
         welcome(h, game, "screenreader", "Zoë")
         wid = main_window(game)
@@ -352,21 +373,18 @@ def screen_reader(h):
                 raise Failure(f"{question}: typed {expected!r}: {error}")
             expect_counters(reader, right, 0)
         h.screenshot(wid, "screenreader-3-two-right")
-        say_goodbye(h, game, wid, "screenreader-4")
+        say_goodbye(h, game, wid, "screenreader-4", c_locale_date)
         # Two beat Ada's one; the new holder's name is written in Windows-1252.
         record_box(h, game, "screenreader-5")
         expect_clean_exit(game)
         expect_files(data, b"2\r\n", b"Zo\xeb\r\n")
-    finally:
-        game.stop()
 
 
 def scaled(h):
     """The game at twice the size: nothing cut off, screenshots to look at."""
     data = h.data_home("scaled")
     write_record(data, "5", "Ugo")
-    game = h.start("scaled", data, "it_IT.UTF-8", QT_SCALE_FACTOR="2")
-    try:
+    with h.start("scaled", data, "it_IT.UTF-8", QT_SCALE_FACTOR="2") as game:
         name_prompt(h, game, "scaled", "Ugo")
         welcome(h, game, "scaled", "Ugo")
         wid = main_window(game)
@@ -392,12 +410,10 @@ def scaled(h):
         if cut:
             raise Failure(f"controls reach outside the window {frames[0]}: {cut}")
 
-        say_goodbye(h, game, wid, "scaled-4")
+        say_goodbye(h, game, wid, "scaled-4", italian_date)
         # No right answer: the record stands and no record box comes.
         expect_clean_exit(game)
         expect_files(data, b"5\r\n", b"Ugo\r\n")
-    finally:
-        game.stop()
 
 
 SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled)]
@@ -425,13 +441,11 @@ def main():
             scenario(h)
         except Exception as error:  # noqa: BLE001 - any fault fails this scenario, and the others still run
             failed += 1
-            shot = os.path.join(args.out, f"{name}-failure-screen.png")
-            try:
-                desktop.screenshot("root", shot)
-            except Failure:
-                shot = "(no screenshot)"
             detail = str(error) if isinstance(error, Failure) else traceback.format_exc()
-            print(f"FAIL {name} ({time.monotonic() - started:.1f} s): {detail}\n     screen: {shot}", flush=True)
+            print(f"FAIL {name} ({time.monotonic() - started:.1f} s): {detail}", flush=True)
+            if h.failure_shot:
+                print(f"     screen at the failure: {h.failure_shot}")
+                h.failure_shot = None
             log = os.path.join(args.out, f"{name}-game.log")
             if os.path.exists(log) and os.path.getsize(log):
                 print(f"     {log}:\n" + "".join("       " + line for line in open(log, errors="replace").readlines()[-20:]))

@@ -136,27 +136,46 @@ class Reader:
         """The names of every showing label: what a screen reader reads out of them."""
         return [acc.name for acc in self.nodes() if acc.getRole() == pyatspi.ROLE_LABEL]
 
-    def labelled(self, caption):
+    def labelled(self, caption, blank_ok=False, names=None):
         """The text of the label whose accessible name is "<caption>: <text>",
         the way the game names a label whose text changes (a Qt label's
         accessible name takes the place of its text, which Qt 6 publishes in
-        no other way)."""
+        no other way). A blank label is named just "<caption>": blank_ok
+        takes that as the empty text rather than as a label that tells nothing.
+        names: the label names already read, to spare another walk of the tree."""
         prefix = caption + ": "
-        names = self.label_texts()
+        names = self.label_texts() if names is None else names
         values = [name[len(prefix):] for name in names if name.startswith(prefix)]
         if len(values) == 1:
             return values[0]
         if not values and caption in names:
+            if blank_ok:
+                return ""
             raise Failure(f"the label {caption!r} publishes no text: its accessible name is just {caption!r}")
         raise Failure(f"{len(values)} labels are called {prefix!r}…")
 
-    def wait_labelled(self, caption, expected, timeout=8):
+    def wait_labelled(self, expected, timeout=8):
+        """Waits until every label in expected, {caption: text}, reads its text."""
         def probe():
-            value = self.labelled(caption)
-            if value != expected:
-                raise Failure(f"{caption}: {value!r}")
+            names = self.label_texts()
+            got = {caption: self.labelled(caption, blank_ok=text == "", names=names) for caption, text in expected.items()}
+            if got != expected:
+                raise Failure(", ".join(f"{caption}: {text!r}" for caption, text in got.items()))
             return True
-        wait_for(f"{caption!r} to read {expected!r}", probe, timeout=timeout)
+        wanted = ", ".join(f"{caption}: {text!r}" for caption, text in expected.items())
+        wait_for(wanted, probe, timeout=timeout)
+
+    def has_focus_in(self, caption):
+        """Whether a control of the window or dialog with this caption has the keyboard focus."""
+        window = self.top_level(caption)
+        return window is not None and any(pyatspi.STATE_FOCUSED in _states(acc) for acc in self.nodes(window))
+
+    def buttons(self, caption):
+        """The names of the buttons of the window or dialog with this caption."""
+        window = self.top_level(caption)
+        if window is None:
+            raise Failure(f"no window called {caption!r} is showing")
+        return sorted(acc.name for acc in self.nodes(window) if acc.getRole() == pyatspi.ROLE_PUSH_BUTTON)
 
     def dialog_field(self, caption):
         """The one text box of the dialog with this caption (the name prompt

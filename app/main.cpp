@@ -6,6 +6,9 @@
 #include "tavola.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -15,6 +18,12 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ponderine.Ponderine"));
     QApplication::setWindowIcon(applicationIcon());
     setupFonts();
+
+    // The boxes' own buttons in the pupil's language: "Annulla", "Sì".
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     QtDialogs dialogs;
     ClockRandomSource random;

@@ -63,6 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ponderine developers <dev@ponderine.invalid
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6svg6, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+# Qt's own texts (the boxes' buttons) in the pupil's language; the game works without.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 
 include(CPack)
 

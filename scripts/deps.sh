@@ -5,7 +5,7 @@
 PONDERINE_RUNTIME_PACKAGES=(
     build-essential cmake
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-    fonts-liberation2 fonts-dejavu-core
+    fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
 )
 # What the tests need on top: an X server, a window manager and the tools that
 # drive them, and the session and accessibility buses with a client that reads

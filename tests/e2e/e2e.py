@@ -71,6 +71,7 @@ class Game:
     def __init__(self, harness, scenario, env):
         self.harness = harness
         self.scenario = scenario
+        self.env = env
         self.log_path = os.path.join(harness.out, f"{scenario}-game.log")
         self.log = open(self.log_path, "w")
         self.proc = subprocess.Popen([harness.binary], env=env, stdin=subprocess.DEVNULL,
@@ -188,7 +189,9 @@ def name_prompt(h, game, scenario, name):
     reader.wait_application(timeout=START_TIMEOUT)
     wait_for("the prompt 'Come ti chiami?'", lambda: "Come ti chiami?" in reader.label_texts())
     field = wait_for("the name box", lambda: reader.dialog_field("Ponderine"))
-    wait_equal("the name prompt's buttons", lambda: reader.buttons("Ponderine"), ["Cancel", "OK"])
+    # Qt's own button texts follow the pupil's language.
+    cancel = "Annulla" if game.env.get("LANG", "").startswith("it") else "Cancel"
+    wait_equal("the name prompt's buttons", lambda: reader.buttons("Ponderine"), sorted([cancel, "OK"]))
     h.screenshot(wid, f"{scenario}-1-name")
     desktop.activate(wid, "the name prompt")
     wait_for("the name box to have the focus", lambda: Reader.focused(field))

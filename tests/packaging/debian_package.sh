@@ -56,6 +56,23 @@ dpkg-deb --extract "$deb" "$work/root"
 runpath=$(readelf --dynamic "$work/root/usr/bin/ponderine" | grep -E 'R(UN)?PATH' || true)
 [ -z "$runpath" ] || fail "/usr/bin/ponderine keeps a library path: $runpath"
 
+# The installed menu entry starts the installed game: its name prompt appears,
+# in a window the desktop matches to the entry.
+if command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1; then
+    entry=$work/root/usr/share/applications/$id.desktop
+    exec_line=$(desktop_value "$entry" Exec | sed 's/ %[a-zA-Z]//g')
+    wm_class=$(desktop_value "$entry" StartupWMClass)
+    mkdir -p "$work/home"
+    launched=$(QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum bash "$(dirname "$0")/launch_entry.sh" \
+                   "$work/root/usr/bin" "$work/home" "$exec_line") ||
+        fail "the desktop entry's Exec=$exec_line showed no name prompt within 10 s: $launched"
+    grep -F "\"$wm_class\"" <<<"$launched" >/dev/null ||
+        fail "the window's class is not the entry's StartupWMClass $wm_class: $launched"
+    echo "the desktop entry starts the game: $launched"
+else
+    echo "No xvfb-run or xdotool: skipping the start from the desktop entry"
+fi
+
 if [ "$(id -u)" -eq 0 ]; then
     apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
         { cat "$work/apt.log"; fail "apt cannot resolve the installation of $(basename "$deb")"; }

@@ -18,6 +18,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ponderine.Ponderine"));
     QApplication::setWindowIcon(applicationIcon());
     setupFonts();
+    // A steady text cursor: a blinking one repaints the answer box twice a
+    // second and wakes the program while the pupil thinks.
+    QApplication::setCursorFlashTime(0);
 
     // The boxes' own buttons in the pupil's language: "Annulla", "Sì".
     QTranslator qtTexts;

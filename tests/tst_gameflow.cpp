@@ -165,8 +165,9 @@ void GameFlowTest::startOrder()
 {
     QStringList seen;
     m_dialogs.whileOpen = [&](const ScriptedDialogs::Call &) {
+        const QTimer *timer = control<QTimer>("Timer1");
         seen << QStringLiteral("timer %1, shown %2, asked %3")
-                    .arg(control<QTimer>("Timer1")->isActive())
+                    .arg(timer && timer->isActive())
                     .arg(m_window->isVisible())
                     .arg(m_window->state().questionsAsked);
     };
@@ -329,6 +330,7 @@ void GameFlowTest::gradientBands()
 {
     m_dialogs.textAnswers.push_back(QStringLiteral("Ada"));
     m_random.queueQuestion(3, 7, Kg, g, 1);
+    m_window->build();
     QCOMPARE(clientPixel(0, 0), m_window->palette().color(QPalette::Window));
     m_window->start();
     QTRY_COMPARE(m_window->state().questionsAsked, qint16(1));
@@ -559,6 +561,7 @@ void GameFlowTest::realNewGameBoxDefaultsToNo()
 {
     QtDialogs real;
     auto window = std::make_unique<Tavola>(real, m_random, m_dataDir->path() + QLatin1Char('/'));
+    window->build();
 
     QString seen;
     // Answers the box; anything else that opens is rejected so a fault fails instead of hanging.

@@ -170,6 +170,7 @@ void TavolaLayoutTest::initTestCase()
 void TavolaLayoutTest::init()
 {
     m_window = std::make_unique<Tavola>(m_dialogs, m_random, m_dataDir.path());
+    m_window->build();
 }
 
 void TavolaLayoutTest::cleanup()

@@ -3,7 +3,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-Backdrop::Backdrop(QWidget *parent) : QWidget(parent) { }
+Backdrop::Backdrop(QWidget *parent) : QWidget(parent)
+{
+    // Every look covers every pixel, so the window need not paint beneath it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void Backdrop::showGradient(Tint tint)
 {

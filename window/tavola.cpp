@@ -49,6 +49,12 @@ Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, Q
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
     setWindowIcon(applicationIcon());
     setWindowState(Qt::WindowMaximized);
+}
+
+void Tavola::build()
+{
+    if (m_client)
+        return;
     buildMenu();
     buildControls();
     rememberDesign();
@@ -71,9 +77,14 @@ void Tavola::load()
 {
     m_state.rightCount = 0;
     m_state.wrongCount = 0;
-    m_timer1->stop();
+    if (m_timer1)
+        m_timer1->stop();
 
     m_state.playerName = m_dialogs.askText(this, appTitle, QStringLiteral("Come ti chiami?"));
+    // Built behind the prompt, while the pupil types: the prompt comes up at once.
+    // The new timer runs from the start; the countdown waits for the greeting.
+    build();
+    m_timer1->stop();
     m_dialogs.inform(this, appTitle,
                      QStringLiteral(" ") + m_state.playerName + QStringLiteral(" vediamo se sei un vero campione  "));
     setLabelText(m_lblnome1, m_state.playerName);
@@ -112,7 +123,7 @@ void Tavola::loadRecord()
 
 void Tavola::newQuestion()
 {
-    if (m_over)
+    if (m_over || !m_client) // over, or not built yet
         return;
     m_txtAnswer->clear();
     setLabelText(m_lblMessage, QString());
@@ -155,7 +166,7 @@ void Tavola::styleRow(int row, quint32 bgr, qreal points)
 
 void Tavola::checkAnswer()
 {
-    if (m_over)
+    if (m_over || !m_client) // over, or not built yet
         return;
     const CheckResult result = ::checkAnswer(m_state, m_txtAnswer->text(), m_label2->text());
     setLabelText(m_lblMessage, result.message);
@@ -170,7 +181,7 @@ void Tavola::checkAnswer()
 
 void Tavola::tick()
 {
-    if (m_over)
+    if (m_over || !m_client) // over, or not built yet
         return;
     if (m_state.clock.tick() == CountdownClock::Tick::TimeOver) {
         endGame();
@@ -183,7 +194,7 @@ void Tavola::tick()
 
 void Tavola::endGame()
 {
-    if (m_over)
+    if (m_over || !m_client) // over, or not built yet
         return;
     // Stopped first, and marked over, so a tick that comes while the farewell
     // is open cannot run this a second time.
@@ -212,7 +223,7 @@ void Tavola::endGame()
 
 void Tavola::newGame()
 {
-    if (m_over)
+    if (m_over || !m_client) // over, or not built yet
         return;
     if (!m_dialogs.askYesNo(this, QStringLiteral("INIZIARE NUOVA GARA"), QStringLiteral("INIZIAMO UNA NUOVA GARA  ?")))
         return;

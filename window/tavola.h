@@ -32,6 +32,10 @@ class Tavola : public QMainWindow
 public:
     Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
 
+    // Makes the menu and the controls as they are before a game. start() does
+    // it after the name prompt; later calls do nothing.
+    void build();
+
     // Starts a game: the load step (name prompt, greeting, countdown, record),
     // then the window is shown maximised, which poses the first question.
     void start();

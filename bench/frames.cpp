@@ -12,7 +12,6 @@
 //
 // Prints "key value" lines; bench/run makes the table.
 
-#include "backdrop.h"
 #include "dialogs.h"
 #include "fonts.h"
 #include "randomsource.h"
@@ -21,6 +20,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -116,12 +116,14 @@ struct Figure
     double p90 = 0;
 };
 
-template<typename Step>
-Figure timeSteps(int iterations, Step step)
+// Times step(i), each time after an untimed prepare(i) has settled.
+template<typename Prepare, typename Step>
+Figure timeSteps(int iterations, Prepare prepare, Step step)
 {
     std::vector<qint64> ns;
     QElapsedTimer timer;
     for (int i = 0; i < iterations; ++i) {
+        prepare(i);
         settle();
         timer.start();
         step(i);
@@ -131,6 +133,12 @@ Figure timeSteps(int iterations, Step step)
     std::sort(ns.begin(), ns.end());
     const auto at = [&](double share) { return double(ns[std::size_t(share * double(ns.size() - 1))]) / 1e6; };
     return {at(0.5), at(0.9)};
+}
+
+template<typename Step>
+Figure timeSteps(int iterations, Step step)
+{
+    return timeSteps(iterations, [](int) { }, step);
 }
 
 void report(const char *key, const Figure &figure)
@@ -202,45 +210,63 @@ int main(int argc, char *argv[])
     QuietDialogs dialogs;
     FixedRandom random;
     Tavola tavola(dialogs, random, dataDir.path());
+    tavola.start();
     // Steps are timed one by one; the countdown's own timer would mix in.
-    if (auto *timer = tavola.findChild<QTimer *>(QStringLiteral("Timer1")))
-        timer->stop();
-    ok &= showFullScreen(tavola, size);
+    auto *timer1 = tavola.findChild<QTimer *>(QStringLiteral("Timer1"));
     auto *lblconto = tavola.findChild<QLabel *>(QStringLiteral("lblconto"));
+    auto *label2 = tavola.findChild<QLabel *>(QStringLiteral("Label2"));
+    auto *txtAnswer = tavola.findChild<QLineEdit *>(QStringLiteral("txtAnswer"));
+    if (!timer1 || !lblconto || !label2 || !txtAnswer) {
+        std::fprintf(stderr, "frames: the window lacks Timer1, lblconto, Label2 or txtAnswer\n");
+        return 1;
+    }
+    timer1->stop();
+    ok &= showFullScreen(tavola, size);
     const QRect labelRect(lblconto->mapTo(&tavola, QPoint()), lblconto->size());
 
-    // The whole window, every control painted once.
-    report("window_repaint", timeSteps(iterations, [&](int) { tavola.update(); }));
+    const auto paintsOf = [&](const char *key, auto step) {
+        settle();
+        log.clear();
+        step();
+        settle();
+        std::printf("%s_paints %d\n%s_region_px %.0f\n", key, log.count(), key, area(log.painted()));
+    };
 
-    // The countdown's text changing, and what that repaints.
-    report("label_text", timeSteps(iterations, [&](int i) {
-        lblconto->setText(QStringLiteral("00.%1.%2").arg(14 - i / 60 % 15, 2, 10, QLatin1Char('0')).arg(59 - i % 60, 2, 10, QLatin1Char('0')));
-    }));
-    log.clear();
-    lblconto->setText(QStringLiteral("00.00.01"));
+    report("new_question", timeSteps(iterations, [&](int) { tavola.newQuestion(); }));
+    paintsOf("new_question", [&] { tavola.newQuestion(); });
+
+    // Enter after a right answer, and after a wrong one (which blanks the background).
+    const auto answer = [&](bool right) {
+        return [&, right](int) {
+            tavola.newQuestion();
+            txtAnswer->setText(right ? label2->text() : QStringLiteral("x"));
+        };
+    };
+    report("check_right", timeSteps(iterations, answer(true), [&](int) { tavola.checkAnswer(); }));
+    report("check_wrong", timeSteps(iterations, answer(false), [&](int) { tavola.checkAnswer(); }));
+    answer(false)(0);
+    paintsOf("check_wrong", [&] { tavola.checkAnswer(); });
+
+    // A countdown tick, and what it repaints. The game lasts 900 ticks.
+    tavola.newQuestion();
+    report("tick", timeSteps(std::min(iterations, 800), [&](int) { tavola.tick(); }));
     settle();
-    const QRegion labelPainted = log.painted();
-    std::printf("label_text_region_px %.0f\nlabel_px %.0f\nlabel_text_inside_label %d\nlabel_text_widgets %s\n",
-                area(labelPainted), double(labelRect.width()) * labelRect.height(),
-                int(!labelPainted.isEmpty() && labelRect.contains(labelPainted.boundingRect())),
+    log.clear();
+    tavola.tick();
+    settle();
+    const QRegion tickPainted = log.painted();
+    std::printf("tick_region_px %.0f\nlabel_px %.0f\ntick_inside_label %d\ntick_widgets %s\n", area(tickPainted),
+                double(labelRect.width()) * labelRect.height(),
+                int(!tickPainted.isEmpty() && labelRect.contains(tickPainted.boundingRect())),
                 qPrintable(log.widgets().join(u',')));
     tavola.hide();
-
-    // The background painter alone, over the whole window.
-    Backdrop backdrop;
-    ok &= showFullScreen(backdrop, size);
-    report("backdrop_gradient", timeSteps(iterations, [&](int i) { backdrop.showGradient({1 + i % 9, i % 10}); }));
-    backdrop.hide();
 
     // The floors, in a window of the same size.
     Fill fill;
     ok &= showFullScreen(fill, size);
     report("floor_fill", timeSteps(iterations, [&](int) { fill.update(); }));
     report("floor_label_fill", timeSteps(iterations, [&](int) { fill.update(labelRect); }));
-    log.clear();
-    fill.update(labelRect);
-    settle();
-    std::printf("floor_label_region_px %.0f\n", area(log.painted()));
+    paintsOf("floor_label_fill", [&] { fill.update(labelRect); });
 
     std::fflush(stdout);
     return ok ? 0 : 1;

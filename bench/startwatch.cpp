@@ -4,11 +4,14 @@
 // sits idle afterwards. Plain Xlib, so the program under test needs nothing
 // built in to be measured.
 //
-// "Drawn" is the first Damage event on the window after it is mapped: the
-// moment pixels reach the screen, not merely the moment a window exists.
-// "The first question" is the first time a probe pixel near the bottom-right
-// corner of the main window shows a question colour (red and green multiples
-// of 20, as every question background and the floor's fill are).
+// "Drawn" is the first Damage event on a window: the moment pixels reach the
+// screen, not merely the moment a window exists. Each box with the prompt's
+// title is answered as a pupil would, once it has the keyboard focus: the
+// first with the answer and Enter, any later one (a greeting) with Enter.
+// "The first question" is the first time, after that, that a probe pixel near
+// the bottom-right corner of another of the program's windows shows a
+// question colour (red and green multiples of 20, as every question
+// background and the floor's fill are).
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -16,6 +19,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -48,19 +52,18 @@ double nowMs()
 struct Options
 {
     std::string promptTitle;       // empty: the program asks nothing
-    std::string mainTitle;
+    std::string mainTitle;         // empty: any window not titled as the prompt
     std::string answer = "bench";  // typed into the prompt, then Enter
     double idleSeconds = 0;
     double timeoutSeconds = 30;
-    bool stopAtMain = false;       // the main window's first drawing is the goal
     std::vector<char *> command;
 };
 
 [[noreturn]] void usage()
 {
     std::fprintf(stderr,
-                 "usage: ponderine-startwatch --main-title TITLE [--prompt-title TITLE] [--answer TEXT]\n"
-                 "                            [--stop-at-main] [--idle SECONDS] [--timeout SECONDS] -- PROGRAM [ARGS...]\n");
+                 "usage: ponderine-startwatch [--main-title TITLE] [--prompt-title TITLE] [--answer TEXT]\n"
+                 "                            [--idle SECONDS] [--timeout SECONDS] -- PROGRAM [ARGS...]\n");
     std::exit(2);
 }
 
@@ -85,8 +88,6 @@ Options parse(int argc, char **argv)
             o.idleSeconds = std::stod(value());
         else if (arg == "--timeout")
             o.timeoutSeconds = std::stod(value());
-        else if (arg == "--stop-at-main")
-            o.stopAtMain = true;
         else if (arg == "--") {
             ++i;
             break;
@@ -96,7 +97,7 @@ Options parse(int argc, char **argv)
     for (; i < argc; ++i)
         o.command.push_back(argv[i]);
     o.command.push_back(nullptr);
-    if (o.mainTitle.empty() || o.command.size() < 2)
+    if ((o.mainTitle.empty() && o.promptTitle.empty()) || o.command.size() < 2)
         usage();
     return o;
 }
@@ -166,7 +167,7 @@ std::optional<unsigned long> probePixel(Display *dpy, Window w)
     return pixel;
 }
 
-// Types lower-case letters and digits, then Enter, through the XTest extension.
+// Types lower-case letters and digits, then Enter, through the XTEST extension.
 void typeAnswer(Display *dpy, const std::string &text)
 {
     const auto press = [dpy](KeySym sym) {
@@ -303,10 +304,11 @@ int main(int argc, char **argv)
     }
 
     std::map<Window, Damage> watched;
-    Window prompt = None;
+    // Boxes drawn and not yet answered, with when they were drawn.
+    std::vector<std::pair<Window, double>> unanswered;
+    std::vector<Window> boxes;
     double promptMs = -1, answeredMs = -1, mainMs = -1, questionMs = -1;
     long long hwmKb = -1;
-    bool answered = false;
     bool exited = false;
 
     const auto ours = [&](Window w) { return windowPid(dpy, w) == pid; };
@@ -322,16 +324,20 @@ int main(int argc, char **argv)
             exited = true;
             break;
         }
-        // The prompt is answered once it holds the keyboard focus, or keys
-        // would go nowhere; a second on, it is answered anyway.
-        if (prompt != None && !answered && (hasFocus(dpy, prompt) || nowMs() - t0 - promptMs > 1000)) {
-            typeAnswer(dpy, options.answer);
-            answered = true;
-            answeredMs = nowMs() - t0;
+        // A box is answered once it holds the keyboard focus, or keys would
+        // go nowhere; a second after it was drawn, it is answered anyway.
+        if (!unanswered.empty()) {
+            const auto [box, drawnMs] = unanswered.front();
+            if (hasFocus(dpy, box) || nowMs() - t0 - drawnMs > 1000) {
+                typeAnswer(dpy, answeredMs < 0 ? options.answer : std::string());
+                if (answeredMs < 0)
+                    answeredMs = nowMs() - t0;
+                unanswered.erase(unanswered.begin());
+            }
         }
         if (!XPending(dpy)) {
             pollfd fd {ConnectionNumber(dpy), POLLIN, 0};
-            poll(&fd, 1, prompt != None && !answered ? 1 : 20);
+            poll(&fd, 1, unanswered.empty() ? 20 : 1);
             if (!XPending(dpy))
                 continue;
         }
@@ -351,19 +357,18 @@ int main(int argc, char **argv)
             if (!ours(w))
                 continue;
             const std::string title = windowTitle(dpy, w);
-            if (prompt == None && !options.promptTitle.empty() && title == options.promptTitle) {
-                prompt = w;
-                promptMs = t;
-            } else if (title == options.mainTitle) {
+            if (!options.promptTitle.empty() && title == options.promptTitle) {
+                if (std::find(boxes.begin(), boxes.end(), w) == boxes.end()) {
+                    boxes.push_back(w);
+                    unanswered.emplace_back(w, t);
+                    if (promptMs < 0)
+                        promptMs = t;
+                }
+            } else if (options.mainTitle.empty() || title == options.mainTitle) {
                 if (mainMs < 0)
                     mainMs = t;
-                if (options.stopAtMain) {
-                    questionMs = t;
-                    hwmKb = statusField("/proc/" + std::to_string(pid) + "/status", "VmHWM");
-                    continue;
-                }
-                // Before the prompt is answered the pupil has not been asked anything yet.
-                if ((options.promptTitle.empty() || answered) && probePixel(dpy, w)) {
+                // Until the prompt is answered the pupil has not been asked anything yet.
+                if ((options.promptTitle.empty() || answeredMs >= 0) && probePixel(dpy, w)) {
                     questionMs = t;
                     hwmKb = statusField("/proc/" + std::to_string(pid) + "/status", "VmHWM");
                 }

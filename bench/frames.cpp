@@ -1,7 +1,9 @@
 // Times one step of the game, with the repaint it causes, inside the game's
-// own window, and the floors those steps are held against: a window of the
-// same size filled once with one colour, and the same fill of a region the
-// size of the countdown label.
+// own window, and the floors those steps are held against: the same window
+// filled once with one colour (by an opaque child covering it), and the same
+// fill of a region the size of the countdown label. The kinds of step take
+// turns in short blocks, so a drift of this shared machine hits game and
+// floor alike.
 //
 // Each step is timed from the call to the moment the X server has drawn the
 // result: the step posts its updates, QGuiApplication::sync() delivers them
@@ -30,6 +32,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -116,29 +119,42 @@ struct Figure
     double p90 = 0;
 };
 
-// Times step(i), each time after an untimed prepare(i) has settled.
-template<typename Prepare, typename Step>
-Figure timeSteps(int iterations, Prepare prepare, Step step)
+// One kind of step: enter() readies the window for a block of them, then
+// each step(i) is timed after an untimed prepare(i) has settled.
+struct Kind
 {
-    std::vector<qint64> ns;
+    const char *key;
+    std::function<void()> enter;
+    std::function<void(int)> prepare;
+    std::function<void(int)> step;
+    std::vector<qint64> ns {};
+};
+
+void runInTurns(std::vector<Kind> &kinds, int iterations, int blocks)
+{
     QElapsedTimer timer;
-    for (int i = 0; i < iterations; ++i) {
-        prepare(i);
-        settle();
-        timer.start();
-        step(i);
-        settle();
-        ns.push_back(timer.nsecsElapsed());
+    for (int block = 0; block < blocks; ++block) {
+        for (Kind &kind : kinds) {
+            kind.enter();
+            const int first = iterations * block / blocks;
+            const int last = iterations * (block + 1) / blocks;
+            for (int i = first; i < last; ++i) {
+                kind.prepare(i);
+                settle();
+                timer.start();
+                kind.step(i);
+                settle();
+                kind.ns.push_back(timer.nsecsElapsed());
+            }
+        }
     }
+}
+
+Figure figureOf(std::vector<qint64> ns)
+{
     std::sort(ns.begin(), ns.end());
     const auto at = [&](double share) { return double(ns[std::size_t(share * double(ns.size() - 1))]) / 1e6; };
     return {at(0.5), at(0.9)};
-}
-
-template<typename Step>
-Figure timeSteps(int iterations, Step step)
-{
-    return timeSteps(iterations, [](int) { }, step);
 }
 
 void report(const char *key, const Figure &figure)
@@ -172,9 +188,13 @@ bool showFullScreen(QWidget &window, QSize size)
     return false;
 }
 
-// One colour, over the whole widget: the floor.
+// One colour, over the whole widget: the floor. Opaque, so what lies under it
+// is not painted with it.
 class Fill : public QWidget
 {
+public:
+    explicit Fill(QWidget *parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
@@ -189,6 +209,13 @@ int iterationsFrom(const QStringList &args)
     return at >= 0 ? std::max(3, args.value(at + 1).toInt()) : 200;
 }
 
+// "--only tick" runs that step alone, for a profiler.
+QString onlyFrom(const QStringList &args)
+{
+    const int at = int(args.indexOf(QStringLiteral("--only")));
+    return at >= 0 ? args.value(at + 1) : QString();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -196,6 +223,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setupFonts();
     const int iterations = iterationsFrom(QApplication::arguments());
+    const QString only = onlyFrom(QApplication::arguments());
     const QSize size = QGuiApplication::primaryScreen()->size();
     std::printf("window %dx%d\niterations %d\n", size.width(), size.height(), iterations);
     if (size != QSize(1920, 1080))
@@ -224,17 +252,28 @@ int main(int argc, char *argv[])
     ok &= showFullScreen(tavola, size);
     const QRect labelRect(lblconto->mapTo(&tavola, QPoint()), lblconto->size());
 
-    const auto paintsOf = [&](const char *key, auto step) {
+    Fill floor(&tavola);
+    floor.setGeometry(tavola.rect());
+    floor.hide();
+
+    // What one step repaints: paint events and area.
+    const auto paintsOf = [&](const char *key, const std::function<void()> &step) {
         settle();
         log.clear();
         step();
         settle();
         std::printf("%s_paints %d\n%s_region_px %.0f\n", key, log.count(), key, area(log.painted()));
     };
-
-    report("new_question", timeSteps(iterations, [&](int) { tavola.newQuestion(); }));
-    paintsOf("new_question", [&] { tavola.newQuestion(); });
-
+    const auto game = [&] {
+        floor.hide();
+        settle();
+    };
+    const auto onFloor = [&] {
+        floor.show();
+        floor.raise();
+        settle();
+    };
+    const auto nothing = [](int) { };
     // Enter after a right answer, and after a wrong one (which blanks the background).
     const auto answer = [&](bool right) {
         return [&, right](int) {
@@ -242,31 +281,40 @@ int main(int argc, char *argv[])
             txtAnswer->setText(right ? label2->text() : QStringLiteral("x"));
         };
     };
-    report("check_right", timeSteps(iterations, answer(true), [&](int) { tavola.checkAnswer(); }));
-    report("check_wrong", timeSteps(iterations, answer(false), [&](int) { tavola.checkAnswer(); }));
-    answer(false)(0);
-    paintsOf("check_wrong", [&] { tavola.checkAnswer(); });
 
-    // A countdown tick, and what it repaints. The game lasts 900 ticks.
-    tavola.newQuestion();
-    report("tick", timeSteps(std::min(iterations, 800), [&](int) { tavola.tick(); }));
-    settle();
-    log.clear();
-    tavola.tick();
-    settle();
-    const QRegion tickPainted = log.painted();
-    std::printf("tick_region_px %.0f\nlabel_px %.0f\ntick_inside_label %d\ntick_widgets %s\n", area(tickPainted),
-                double(labelRect.width()) * labelRect.height(),
-                int(!tickPainted.isEmpty() && labelRect.contains(tickPainted.boundingRect())),
-                qPrintable(log.widgets().join(u',')));
-    tavola.hide();
+    std::vector<Kind> kinds;
+    const auto add = [&](Kind kind) {
+        if (only.isEmpty() || only == QLatin1String(kind.key))
+            kinds.push_back(std::move(kind));
+    };
+    add({"new_question", game, nothing, [&](int) { tavola.newQuestion(); }});
+    add({"check_right", game, answer(true), [&](int) { tavola.checkAnswer(); }});
+    add({"check_wrong", game, answer(false), [&](int) { tavola.checkAnswer(); }});
+    // The game lasts 900 ticks; the last would end it.
+    add({"tick", game, nothing, [&](int) { tavola.tick(); }});
+    add({"floor_fill", onFloor, nothing, [&](int) { floor.update(); }});
+    add({"floor_label_fill", onFloor, nothing, [&](int) { floor.update(labelRect); }});
+    runInTurns(kinds, std::min(iterations, 800), std::min(iterations, 10));
+    for (const Kind &kind : kinds)
+        report(kind.key, figureOf(kind.ns));
 
-    // The floors, in a window of the same size.
-    Fill fill;
-    ok &= showFullScreen(fill, size);
-    report("floor_fill", timeSteps(iterations, [&](int) { fill.update(); }));
-    report("floor_label_fill", timeSteps(iterations, [&](int) { fill.update(labelRect); }));
-    paintsOf("floor_label_fill", [&] { fill.update(labelRect); });
+    if (only.isEmpty()) {
+        game();
+        paintsOf("new_question", [&] { tavola.newQuestion(); });
+        answer(false)(0);
+        paintsOf("check_wrong", [&] { tavola.checkAnswer(); });
+        settle();
+        log.clear();
+        tavola.tick();
+        settle();
+        const QRegion tickPainted = log.painted();
+        std::printf("tick_paints %d\ntick_region_px %.0f\nlabel_px %.0f\ntick_inside_label %d\ntick_widgets %s\n",
+                    log.count(), area(tickPainted), double(labelRect.width()) * labelRect.height(),
+                    int(!tickPainted.isEmpty() && labelRect.contains(tickPainted.boundingRect())),
+                    qPrintable(log.widgets().join(u',')));
+        onFloor();
+        paintsOf("floor_label_fill", [&] { floor.update(labelRect); });
+    }
 
     std::fflush(stdout);
     return ok ? 0 : 1;

@@ -6,13 +6,8 @@
 
 namespace {
 
-QPixmap render(const QString &name, QSize size, qreal devicePixelRatio)
+QPixmap render(QSvgRenderer &renderer, QSize size, qreal devicePixelRatio)
 {
-    QSvgRenderer renderer(QStringLiteral(":/art/") + name);
-    if (!renderer.isValid()) {
-        qWarning("The picture %s is not in the program", qPrintable(name));
-        return {};
-    }
     if (size.isEmpty())
         size = renderer.defaultSize();
     QPixmap pixmap((QSizeF(size) * devicePixelRatio).toSize());
@@ -23,18 +18,40 @@ QPixmap render(const QString &name, QSize size, qreal devicePixelRatio)
     return pixmap;
 }
 
+// Parses the drawing once, however many sizes are drawn from it; none, with
+// a warning, if there is no such picture.
+QList<QPixmap> renderSizes(const QString &name, const QList<QSize> &sizes, qreal devicePixelRatio)
+{
+    QSvgRenderer renderer(QStringLiteral(":/art/") + name);
+    if (!renderer.isValid()) {
+        qWarning("The picture %s is not in the program", qPrintable(name));
+        return {};
+    }
+    QList<QPixmap> pixmaps;
+    for (QSize size : sizes)
+        pixmaps.append(render(renderer, size, devicePixelRatio));
+    return pixmaps;
+}
+
 } // namespace
 
 QPixmap artPixmap(const QString &name, qreal devicePixelRatio)
 {
-    return render(name, QSize(), devicePixelRatio);
+    const QList<QPixmap> pixmaps = renderSizes(name, {QSize()}, devicePixelRatio);
+    return pixmaps.isEmpty() ? QPixmap() : pixmaps.first();
 }
 
 QIcon applicationIcon()
 {
-    QIcon icon;
-    for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(render(QStringLiteral("icon.svg"), QSize(side, side), 1.0));
+    // Made once: the application and the window both ask for it before the
+    // name prompt, and each making drew the drawing eight times over.
+    static const QIcon icon = [] {
+        QIcon made;
+        const QList<QSize> sizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+        for (const QPixmap &pixmap : renderSizes(QStringLiteral("icon.svg"), sizes, 1.0))
+            made.addPixmap(pixmap);
+        return made;
+    }();
     return icon;
 }
 

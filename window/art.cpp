@@ -44,10 +44,12 @@ QPixmap artPixmap(const QString &name, qreal devicePixelRatio)
 QIcon applicationIcon()
 {
     // Made once: the application and the window both ask for it before the
-    // name prompt, and each making drew the drawing eight times over.
+    // name prompt, and each making drew the drawing eight times over. Sizes up
+    // to 128: the window manager's; larger ones come from the installed
+    // scalable icon, and a 256 one cost every window, the prompt's too.
     static const QIcon icon = [] {
         QIcon made;
-        const QList<QSize> sizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+        const QList<QSize> sizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}};
         for (const QPixmap &pixmap : renderSizes(QStringLiteral("icon.svg"), sizes, 1.0))
             made.addPixmap(pixmap);
         return made;

@@ -1,5 +1,8 @@
 #include "autosizelabel.h"
 
+#include <QPainter>
+#include <QStyle>
+
 AutoSizeLabel::AutoSizeLabel(QWidget *parent) : QLabel(parent)
 {
     // A framed QLabel otherwise indents its text by half an "x", which the
@@ -24,4 +27,21 @@ QSize AutoSizeLabel::fittingSize() const
         width = qMax(width, metrics.horizontalAdvance(line));
     const int height = metrics.height() + int(lines.size() - 1) * metrics.lineSpacing();
     return {width + edges, height + edges};
+}
+
+void AutoSizeLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    if (m_laidOut.text() != text() || m_laidOutFont != font()) {
+        m_laidOut.setTextFormat(Qt::PlainText);
+        m_laidOut.setText(text());
+        m_laidOut.prepare(QTransform(), font());
+        m_laidOutFont = font();
+    }
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const QRect at = QStyle::alignedRect(layoutDirection(), alignment(), m_laidOut.size().toSize(), area);
+    painter.setFont(font());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    painter.drawStaticText(at.topLeft(), m_laidOut);
 }

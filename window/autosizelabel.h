@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QLabel>
+#include <QStaticText>
 
 // A label that fits its size to its caption whenever the caption changes:
 // its text in the label's font (one line per line break) plus the frame, the top-left corner
@@ -19,4 +21,13 @@ public:
 
     // The size that fits the current caption.
     QSize fittingSize() const;
+
+protected:
+    // The caption is laid out once per change, not on every repaint: each new
+    // question repaints the labels over the new background.
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QStaticText m_laidOut;
+    QFont m_laidOutFont;
 };

@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 Backdrop::Backdrop(QWidget *parent) : QWidget(parent)
 {
@@ -13,19 +14,37 @@ void Backdrop::showGradient(Tint tint)
 {
     m_tint = tint;
     m_look = Look::Gradient;
-    update();
+    update(behindControls());
 }
 
 void Backdrop::blank()
 {
     m_look = Look::Black;
-    update();
+    update(behindControls());
 }
 
 void Backdrop::reset()
 {
     m_look = Look::Plain;
-    update();
+    update(behindControls());
+}
+
+QRegion Backdrop::behindControls() const
+{
+    // A control that paints every pixel of its own shows nothing of the
+    // background: left out, it is not repainted when only the background
+    // changes. When it changes itself, it asks for its own repaint.
+    QRegion region(rect());
+    for (QObject *child : children()) {
+        const auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget || !widget->isVisible())
+            continue;
+        const bool opaque = widget->testAttribute(Qt::WA_OpaquePaintEvent)
+            || (widget->autoFillBackground() && widget->palette().window().isOpaque());
+        if (opaque)
+            region -= widget->geometry();
+    }
+    return region;
 }
 
 QColor Backdrop::bandColour(Tint tint, int band)

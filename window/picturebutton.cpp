@@ -5,7 +5,11 @@
 #include <QStylePainter>
 #include <qdrawutil.h>
 
-PictureButton::PictureButton(QWidget *parent) : QPushButton(parent) { }
+PictureButton::PictureButton(QWidget *parent) : QPushButton(parent)
+{
+    // The face covers the whole button: nothing beneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void PictureButton::setPictures(const QPixmap &normal, const QPixmap &pressed, const QPixmap &disabled)
 {

@@ -80,10 +80,18 @@ void Tavola::load()
     if (m_timer1)
         m_timer1->stop();
 
+    // The controls are made behind the prompt, once it is up and while the
+    // pupil types, so the prompt comes at once. Their timer runs from the
+    // start, but the countdown waits for the greeting.
+    if (!m_client)
+        QTimer::singleShot(0, this, [this] {
+            if (m_client)
+                return; // the prompt was answered first
+            build();
+            m_timer1->stop();
+        });
     m_state.playerName = m_dialogs.askText(this, appTitle, QStringLiteral("Come ti chiami?"));
-    // Built behind the prompt, while the pupil types: the prompt comes up at once.
-    // The new timer runs from the start; the countdown waits for the greeting.
-    build();
+    build(); // in case the prompt was answered before the event loop got to it
     m_timer1->stop();
     m_dialogs.inform(this, appTitle,
                      QStringLiteral(" ") + m_state.playerName + QStringLiteral(" vediamo se sei un vero campione  "));
@@ -156,6 +164,9 @@ void Tavola::newQuestion()
 void Tavola::styleRow(int row, quint32 bgr, qreal points)
 {
     QLineEdit *box = m_text1[row];
+    // Most rows keep their style from one question to the next; restyled, a row repaints.
+    if (box->palette().color(QPalette::Text) == fromBgr(bgr) && box->font().pointSizeF() == points)
+        return;
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, fromBgr(bgr));
     box->setPalette(palette);

@@ -16,6 +16,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <optional>
@@ -261,10 +263,31 @@ void Tavola::buildControls()
     // Command1 does nothing; beneath cmdNext it cannot swallow a click meant for it.
     m_command1->stackUnder(m_cmdNext);
 
+    // The boxes that take and show the question have the platform's classic
+    // sunken edge: square and drawn in plain lines, so they fill their whole
+    // rectangle and a new background leaves them alone.
+    QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"));
+    if (classic) {
+        classic->setParent(this);
+        for (QWidget *box : std::initializer_list<QWidget *> {m_text6, m_text3, m_txtAnswer, m_text4, m_text2}) {
+            box->setStyle(classic);
+            QPalette palette = box->palette();
+            palette.setBrush(QPalette::Window, palette.base());
+            box->setPalette(palette);
+            box->setAutoFillBackground(true);
+        }
+    }
+
     for (int k = 0; k < int(m_text1.size()); ++k) {
         m_text1[k]->setProperty("index", k);
         // The unit rows are read, not typed in: no border, like lines of a chart.
         m_text1[k]->setFrame(false);
+        // Filled to the edge in their own white, so a new background does
+        // not have to repaint them.
+        QPalette palette = m_text1[k]->palette();
+        palette.setBrush(QPalette::Window, palette.base());
+        m_text1[k]->setPalette(palette);
+        m_text1[k]->setAutoFillBackground(true);
     }
     m_shape1->setProperty("index", 0);
 

@@ -80,11 +80,11 @@ void Tavola::load()
     if (m_timer1)
         m_timer1->stop();
 
-    // The controls are made behind the prompt, once it is up and while the
-    // pupil types, so the prompt comes at once. Their timer runs from the
+    // The controls are made behind the prompt, a moment after it is up (no
+    // pupil types a name in a fifth of a second), so the prompt comes at once. Their timer runs from the
     // start, but the countdown waits for the greeting.
     if (!m_client)
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(200, this, [this] {
             if (m_client)
                 return; // the prompt was answered first
             build();

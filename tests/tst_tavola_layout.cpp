@@ -215,25 +215,25 @@ void TavolaLayoutTest::controls_data()
     QTest::newRow("Image4")     << "Image4" << -1 << "QLabel" << QRect(360, 4200, 480, 480) << "" << "" << none << none << 0 << "Un altro piccolo sforzo" << "";
     QTest::newRow("Image3")     << "Image3" << -1 << "QLabel" << QRect(6000, 4200, 480, 480) << "" << "" << none << none << 0 << "" << "";
     QTest::newRow("Image2")     << "Image2" << -1 << "QLabel" << QRect(3840, 1200, 1050, 870) << "" << "" << none << none << 0 << "" << "";
-    QTest::newRow("Label2")     << "Label2" << -1 << "QLabel" << QRect(1680, 2760, 975, 495) << "Label2" << "" << none << none << int(Hidden) << "" << "";
+    QTest::newRow("Label2")     << "Label2" << -1 << "CaptionLabel" << QRect(1680, 2760, 975, 495) << "Label2" << "" << none << none << int(Hidden) << "" << "";
     QTest::newRow("Shape1(0)")  << "Shape1" << 0 << "QFrame" << QRect(10560, 0, 1215, 7335) << "" << "" << none << none << int(Border) << "" << "";
     QTest::newRow("lblpunti")   << "lblpunti" << -1 << "AutoSizeLabel" << QRect(9720, 7320, 270, 555) << "0" << "MS Sans Serif 24" << 0xC000C0 << none << 0 << "" << "Punti del record: 0";
     QTest::newRow("Label13")    << "Label13" << -1 << "AutoSizeLabel" << QRect(8160, 7440, 1455, 435) << "con punti" << "MS Sans Serif 18" << 0xC000C0 << none << 0 << "" << "";
     QTest::newRow("lblnome")    << "lblnome" << -1 << "AutoSizeLabel" << QRect(2640, 7560, 990, 435) << "nome" << "MS Sans Serif 18 bold" << 0xFF0000 << none << 0 << "" << "Nome del record: nome";
-    QTest::newRow("Label12")    << "Label12" << -1 << "QLabel" << QRect(360, 7560, 2295, 375) << "Il record  è di " << "MS Sans Serif 18" << 0xC000C0 << none << 0 << "" << "";
+    QTest::newRow("Label12")    << "Label12" << -1 << "CaptionLabel" << QRect(360, 7560, 2295, 375) << "Il record  è di " << "MS Sans Serif 18" << 0xC000C0 << none << 0 << "" << "";
     QTest::newRow("lblnome1")   << "lblnome1" << -1 << "AutoSizeLabel" << QRect(360, 6720, 165, 420) << "" << "MS Sans Serif 13.5 bold" << 0x008000 << none << int(Border) << "" << "Sfidante";
     QTest::newRow("Label14")    << "Label14" << -1 << "AutoSizeLabel" << QRect(360, 6000, 1425, 420) << "Sfidante" << "MS Sans Serif 13.5" << 0x008000 << none << (Border | Centred) << "" << "";
-    QTest::newRow("Label5")     << "Label5" << -1 << "QLabel" << QRect(2160, 1680, 6615, 615) << "" << "MS Sans Serif 24 bold italic" << 0x0000FF << none << int(Centred) << "" << "";
-    QTest::newRow("lblconto")   << "lblconto" << -1 << "QLabel" << QRect(240, 2280, 1575, 495) << "00.00.00" << "Arial Black 12 bold" << 0x00FFFF << none << int(Border) << "" << "Tempo restante: 00.00.00";
-    QTest::newRow("Label11")    << "Label11" << -1 << "QLabel" << QRect(240, 1800, 1575, 375) << "Tempo restante" << "MS Sans Serif 9.75" << 0x00FFFF << none << 0 << "" << "";
+    QTest::newRow("Label5")     << "Label5" << -1 << "CaptionLabel" << QRect(2160, 1680, 6615, 615) << "" << "MS Sans Serif 24 bold italic" << 0x0000FF << none << int(Centred) << "" << "";
+    QTest::newRow("lblconto")   << "lblconto" << -1 << "CaptionLabel" << QRect(240, 2280, 1575, 495) << "00.00.00" << "Arial Black 12 bold" << 0x00FFFF << none << int(Border) << "" << "Tempo restante: 00.00.00";
+    QTest::newRow("Label11")    << "Label11" << -1 << "CaptionLabel" << QRect(240, 1800, 1575, 375) << "Tempo restante" << "MS Sans Serif 9.75" << 0x00FFFF << none << 0 << "" << "";
     QTest::newRow("Label3")     << "Label3" << -1 << "AutoSizeLabel" << QRect(7440, 3360, 2340, 495) << "Risposte totali" << "MS Sans Serif 18" << 0xFF0000 << none << int(Border) << "" << "";
     QTest::newRow("Label1")     << "Label1" << -1 << "AutoSizeLabel" << QRect(3840, 3360, 2520, 495) << "Risposte errate" << "MS Sans Serif 18" << 0x0000FF << none << int(Border) << "" << "";
     QTest::newRow("lblScore2")  << "lblScore2" << -1 << "AutoSizeLabel" << QRect(8310, 4080, 555, 885) << "0" << "Times New Roman 36 bold" << 0xFF0000 << none << (Border | Centred) << "" << "Risposte totali: 0";
     QTest::newRow("lblScore1")  << "lblScore1" << -1 << "AutoSizeLabel" << QRect(4830, 4080, 540, 885) << "0" << "Times New Roman 36 bold" << 0x0000FF << none << (Border | Centred) << "" << "Risposte errate: 0";
     QTest::newRow("Image1")     << "Image1" << -1 << "QLabel" << QRect(2040, 1920, 480, 480) << "" << "" << none << none << 0 << "Clicca sotto di me per impostare il Timer" << "";
-    QTest::newRow("Label4")     << "Label4" << -1 << "QLabel" << QRect(3960, 0, 615, 1095) << "=" << "Arial 48 bold" << none << 0xFFFF80 << int(Centred) << "" << "";
+    QTest::newRow("Label4")     << "Label4" << -1 << "CaptionLabel" << QRect(3960, 0, 615, 1095) << "=" << "Arial 48 bold" << none << 0xFFFF80 << int(Centred) << "" << "";
     QTest::newRow("lblScore")   << "lblScore" << -1 << "AutoSizeLabel" << QRect(1080, 4080, 555, 885) << "0" << "Times New Roman 36 bold" << none << none << (Border | Centred) << "Questo è il tuo punteggio. Forza con il  record" << "Risposte esatte: 0";
-    QTest::newRow("lblMessage") << "lblMessage" << -1 << "QLabel" << QRect(1680, 2040, 6615, 615) << "" << "MS Sans Serif 24 bold italic" << 0x0000FF << none << int(Centred) << "" << "Messaggio";
+    QTest::newRow("lblMessage") << "lblMessage" << -1 << "CaptionLabel" << QRect(1680, 2040, 6615, 615) << "" << "MS Sans Serif 24 bold italic" << 0x0000FF << none << int(Centred) << "" << "Messaggio";
     QTest::newRow("Label6")     << "Label6" << -1 << "AutoSizeLabel" << QRect(240, 3360, 2565, 495) << "Risposte esatte" << "MS Sans Serif 18" << 0x00C000 << none << (Border | Centred) << "" << "";
     // clang-format on
 }

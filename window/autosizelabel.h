@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QFont>
-#include <QLabel>
-#include <QStaticText>
+#include "captionlabel.h"
 
 // A label that fits its size to its caption whenever the caption changes:
 // its text in the label's font (one line per line break) plus the frame, the top-left corner
@@ -10,7 +8,7 @@
 //
 // QLabel::setText is not virtual: set the caption through an AutoSizeLabel
 // pointer, or the size will not follow.
-class AutoSizeLabel : public QLabel
+class AutoSizeLabel : public CaptionLabel
 {
     Q_OBJECT
 
@@ -21,13 +19,4 @@ public:
 
     // The size that fits the current caption.
     QSize fittingSize() const;
-
-protected:
-    // The caption is laid out once per change, not on every repaint: each new
-    // question repaints the labels over the new background.
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QStaticText m_laidOut;
-    QFont m_laidOutFont;
 };

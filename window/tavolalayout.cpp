@@ -6,6 +6,7 @@
 #include "art.h"
 #include "autosizelabel.h"
 #include "backdrop.h"
+#include "captionlabel.h"
 #include "colours.h"
 #include "picturebutton.h"
 #include "weightunit.h"
@@ -107,7 +108,7 @@ public:
 
     QLabel *label(const char *name, Twips at, const QString &text, FontChoice font, Look look)
     {
-        return styleLabel(place(new QLabel(text, m_client), name, at, font), look);
+        return styleLabel(place(new CaptionLabel(text, m_client), name, at, font), look);
     }
 
     AutoSizeLabel *autoSizeLabel(const char *name, Twips at, const QString &text, FontChoice font, Look look)

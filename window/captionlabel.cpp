@@ -1,0 +1,58 @@
+#include "captionlabel.h"
+
+#include <QPainter>
+#include <QStyle>
+
+CaptionLabel::CaptionLabel(QWidget *parent) : QLabel(parent) { }
+
+CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(text, parent) { }
+
+void CaptionLabel::paintEvent(QPaintEvent *event)
+{
+    if (!pixmap().isNull() || textFormat() == Qt::RichText || wordWrap()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    if (frameShape() == QFrame::Box && frameShadow() == QFrame::Plain) {
+        const QRect r = rect();
+        const int w = lineWidth();
+        const QColor ink = palette().color(QPalette::WindowText);
+        painter.fillRect(r.left(), r.top(), r.width(), w, ink);
+        painter.fillRect(r.left(), r.bottom() - w + 1, r.width(), w, ink);
+        painter.fillRect(r.left(), r.top() + w, w, r.height() - 2 * w, ink);
+        painter.fillRect(r.right() - w + 1, r.top() + w, w, r.height() - 2 * w, ink);
+    } else {
+        drawFrame(&painter);
+    }
+    if (text().isEmpty())
+        return;
+    if (m_laidOut.text() != text() || m_laidOutFont != font()) {
+        m_laidOut.setTextFormat(Qt::PlainText);
+        m_laidOut.setText(text());
+        m_laidOut.prepare(QTransform(), font());
+        m_laidOutFont = font();
+    }
+
+    // Where QLabel puts it: inside the margin, and a framed label keeps half
+    // an "x" from the edges it is aligned to unless told otherwise.
+    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    int gap = indent();
+    if (gap < 0 && frameWidth() > 0)
+        gap = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin();
+    if (gap > 0) {
+        const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+        if (align & Qt::AlignLeft)
+            area.setLeft(area.left() + gap);
+        if (align & Qt::AlignRight)
+            area.setRight(area.right() - gap);
+        if (align & Qt::AlignTop)
+            area.setTop(area.top() + gap);
+        if (align & Qt::AlignBottom)
+            area.setBottom(area.bottom() - gap);
+    }
+    const QRect at = QStyle::alignedRect(layoutDirection(), alignment(), m_laidOut.size().toSize(), area);
+    painter.setFont(font());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    painter.drawStaticText(at.topLeft(), m_laidOut);
+}

@@ -24,6 +24,9 @@ install(FILES ${PONDERINE_METAINFO_FILE}
 install(FILES ${PONDERINE_ICON_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${PONDERINE_APP_ID}.svg)
+# Where Debian looks for a package's licence.
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # qt_standard_project_setup() gives installed programs the run path
 # $ORIGIN:$ORIGIN/../lib, meant for a Qt bundled beside them. The game uses

@@ -41,7 +41,8 @@ listing=$(dpkg-deb --contents "$deb")
 paths=$(awk '{ print $NF }' <<<"$listing" | sed 's|^\./|/|')
 for path in /usr/bin/ponderine /usr/share/applications/$id.desktop \
             /usr/share/metainfo/$id.metainfo.xml \
-            /usr/share/icons/hicolor/scalable/apps/$id.svg; do
+            /usr/share/icons/hicolor/scalable/apps/$id.svg \
+            /usr/share/doc/ponderine/copyright; do
     grep -Fx -- "$path" <<<"$paths" >/dev/null || fail "the package lacks $path"
 done
 outside=$(grep -v '^/usr/\(bin\|share\)\(/\|$\)' <<<"$paths" | grep -vx '/\|/usr/' || true)

@@ -216,7 +216,7 @@ void TavolaLayoutTest::controls_data()
     QTest::newRow("Image3")     << "Image3" << -1 << "QLabel" << QRect(6000, 4200, 480, 480) << "" << "" << none << none << 0 << "" << "";
     QTest::newRow("Image2")     << "Image2" << -1 << "QLabel" << QRect(3840, 1200, 1050, 870) << "" << "" << none << none << 0 << "" << "";
     QTest::newRow("Label2")     << "Label2" << -1 << "CaptionLabel" << QRect(1680, 2760, 975, 495) << "Label2" << "" << none << none << int(Hidden) << "" << "";
-    QTest::newRow("Shape1(0)")  << "Shape1" << 0 << "QFrame" << QRect(10560, 0, 1215, 7335) << "" << "" << none << none << int(Border) << "" << "";
+    QTest::newRow("Shape1(0)")  << "Shape1" << 0 << "OutlineShape" << QRect(10560, 0, 1215, 7335) << "" << "" << none << none << int(Border) << "" << "";
     QTest::newRow("lblpunti")   << "lblpunti" << -1 << "AutoSizeLabel" << QRect(9720, 7320, 270, 555) << "0" << "MS Sans Serif 24" << 0xC000C0 << none << 0 << "" << "Punti del record: 0";
     QTest::newRow("Label13")    << "Label13" << -1 << "AutoSizeLabel" << QRect(8160, 7440, 1455, 435) << "con punti" << "MS Sans Serif 18" << 0xC000C0 << none << 0 << "" << "";
     QTest::newRow("lblnome")    << "lblnome" << -1 << "AutoSizeLabel" << QRect(2640, 7560, 990, 435) << "nome" << "MS Sans Serif 18 bold" << 0xFF0000 << none << 0 << "" << "Nome del record: nome";

@@ -1,5 +1,7 @@
 #include "captionlabel.h"
 
+#include "strips.h"
+
 #include <QPainter>
 #include <QStyle>
 
@@ -15,13 +17,7 @@ void CaptionLabel::paintEvent(QPaintEvent *event)
     }
     QPainter painter(this);
     if (frameShape() == QFrame::Box && frameShadow() == QFrame::Plain) {
-        const QRect r = rect();
-        const int w = lineWidth();
-        const QColor ink = palette().color(QPalette::WindowText);
-        painter.fillRect(r.left(), r.top(), r.width(), w, ink);
-        painter.fillRect(r.left(), r.bottom() - w + 1, r.width(), w, ink);
-        painter.fillRect(r.left(), r.top() + w, w, r.height() - 2 * w, ink);
-        painter.fillRect(r.right() - w + 1, r.top() + w, w, r.height() - 2 * w, ink);
+        fillPlainBox(painter, rect(), lineWidth(), palette().color(QPalette::WindowText));
     } else {
         drawFrame(&painter);
     }

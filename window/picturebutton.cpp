@@ -1,9 +1,10 @@
 #include "picturebutton.h"
 
+#include "strips.h"
+
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
-#include <qdrawutil.h>
 
 PictureButton::PictureButton(QWidget *parent) : QPushButton(parent)
 {
@@ -43,8 +44,12 @@ void PictureButton::paintEvent(QPaintEvent *)
     // A flat face in exactly the back colour, with light and shadow edges
     // derived from it: styles that shade the face would change the colour.
     const QPalette face(palette().color(QPalette::Button));
-    const QBrush fill = face.button();
-    qDrawWinButton(&painter, rect(), face, isDown(), &fill);
+    if (isDown())
+        fillBevel(painter, rect(), face.color(QPalette::Shadow), face.color(QPalette::Light),
+                  face.color(QPalette::Dark), face.color(QPalette::Button), face.color(QPalette::Button));
+    else
+        fillBevel(painter, rect(), face.color(QPalette::Light), face.color(QPalette::Shadow),
+                  face.color(QPalette::Button), face.color(QPalette::Dark), face.color(QPalette::Button));
 
     // Pressed, the contents sink with the face.
     const QPoint shift = isDown() ? QPoint(1, 1) : QPoint();

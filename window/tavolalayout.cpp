@@ -8,6 +8,7 @@
 #include "backdrop.h"
 #include "captionlabel.h"
 #include "colours.h"
+#include "outlineshape.h"
 #include "picturebutton.h"
 #include "weightunit.h"
 
@@ -129,7 +130,7 @@ public:
 
     QFrame *shape(const char *name, Twips at)
     {
-        auto *shape = place(new QFrame(m_client), name, at, {});
+        auto *shape = place(new OutlineShape(m_client), name, at, {});
         shape->setFrameStyle(QFrame::Box | QFrame::Plain);
         shape->setLineWidth(1);
         m_graphical.push_back(shape);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
+// One-pixel edges as filled strips. The generic frame and bevel helpers
+// stroke their lines, which costs many times more on every repaint of a
+// new background.
+
+// A plain box of the given width just inside `r`.
+inline void fillPlainBox(QPainter &painter, const QRect &r, int width, const QColor &ink)
+{
+    painter.fillRect(r.left(), r.top(), r.width(), width, ink);
+    painter.fillRect(r.left(), r.bottom() - width + 1, r.width(), width, ink);
+    painter.fillRect(r.left(), r.top() + width, width, r.height() - 2 * width, ink);
+    painter.fillRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width, ink);
+}
+
+// The classic two-pixel bevel of a button, raised or sunken, with its face
+// filled: outer top-left, outer bottom-right, inner top-left, inner bottom-right.
+inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
+                      const QColor &innerLight, const QColor &innerDark, const QColor &face)
+{
+    const int x = r.x(), y = r.y(), w = r.width(), h = r.height();
+    painter.fillRect(x, y, w - 1, 1, outerLight);
+    painter.fillRect(x, y + 1, 1, h - 2, outerLight);
+    painter.fillRect(x, y + h - 1, w, 1, outerDark);
+    painter.fillRect(x + w - 1, y, 1, h - 1, outerDark);
+    if (w <= 4 || h <= 4)
+        return;
+    painter.fillRect(x + 1, y + 1, w - 3, 1, innerLight);
+    painter.fillRect(x + 1, y + 2, 1, h - 4, innerLight);
+    painter.fillRect(x + 1, y + h - 2, w - 2, 1, innerDark);
+    painter.fillRect(x + w - 2, y + 1, 1, h - 3, innerDark);
+    painter.fillRect(x + 2, y + 2, w - 4, h - 4, face);
+}

@@ -5,6 +5,7 @@
 #include "datetext.h"
 #include "fakes.h"
 #include "fonts.h"
+#include "recordfiles.h"
 #include "tavola.h"
 
 #include <QAbstractButton>
@@ -27,21 +28,6 @@
 namespace {
 
 enum Unit { mg = 1, cg, dg, g, dag, hg, Kg };
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
 
 // What a screen reader is told the control is called.
 QString spokenName(QWidget *widget)

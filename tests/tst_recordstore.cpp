@@ -1,4 +1,5 @@
 #include "recordstore.h"
+#include "recordfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,21 +9,6 @@
 Q_DECLARE_METATYPE(OfferOutcome)
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
 
 QStringList folderEntries(const QString &dir)
 {

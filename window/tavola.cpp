@@ -81,8 +81,9 @@ void Tavola::load()
         m_timer1->stop();
 
     // The controls are made behind the prompt, a moment after it is up (no
-    // pupil types a name in a fifth of a second), so the prompt comes at once. Their timer runs from the
-    // start, but the countdown waits for the greeting.
+    // pupil types a name in a fifth of a second), so the prompt comes at
+    // once. Their timer runs from the start; the countdown waits for the
+    // greeting.
     if (!m_client)
         QTimer::singleShot(200, this, [this] {
             if (m_client)

@@ -92,7 +92,6 @@ private:
     std::vector<DesignLook> m_design;
     bool m_over = false; // the game has ended; nothing more may run
 
-private:
     // Controls and menu bar as they are before the game starts (tavolalayout.cpp).
     void buildControls();
     void buildMenu();

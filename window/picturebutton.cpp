@@ -2,6 +2,7 @@
 
 #include "strips.h"
 
+#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -18,6 +19,16 @@ void PictureButton::setPictures(const QPixmap &normal, const QPixmap &pressed, c
     m_pressed = pressed;
     m_disabled = disabled;
     update();
+}
+
+bool PictureButton::event(QEvent *event)
+{
+    const bool handled = QPushButton::event(event);
+    // Polishing a push button, when it is first shown or its style changes,
+    // takes the mark off; without it a new background repaints the button too.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 QPixmap PictureButton::picture() const

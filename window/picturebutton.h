@@ -22,6 +22,7 @@ public:
     QRect pictureRect() const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

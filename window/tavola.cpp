@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -69,8 +70,18 @@ void Tavola::build()
 void Tavola::start()
 {
     load();
-    if (!m_over)
-        showMaximized();
+    if (m_over)
+        return;
+    // The native window was made early, as the prompt's parent, at a nominal
+    // size. Qt gives a window first shown maximised the screen's free area;
+    // so does this one, or its first frame would be drawn at the design size
+    // and drawn again once the window manager has maximised it.
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen *shownOn = screen())
+            setGeometry(shownOn->availableGeometry());
+    }
+    showMaximized();
 }
 
 void Tavola::load()
@@ -252,11 +263,12 @@ void Tavola::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     updateCaption();
-    // Shown by the program, not restored by the desktop: a new question, once
-    // the window is up. Boxes closing or focus moving to another program and
-    // back send no show event, so they pose nothing.
+    // Shown by the program, not restored by the desktop: a new question,
+    // posed before the window's first frame, which then shows it at once
+    // instead of an empty window first. Boxes closing or focus moving to
+    // another program and back send no show event, so they pose nothing.
     if (!event->spontaneous())
-        QTimer::singleShot(0, this, &Tavola::newQuestion);
+        newQuestion();
 }
 
 void Tavola::resizeEvent(QResizeEvent *event)

@@ -91,6 +91,7 @@ private:
     GameState m_state;
     std::vector<DesignLook> m_design;
     bool m_over = false; // the game has ended; nothing more may run
+    bool m_placed = false; // given the screen's free area before it was first shown
 
     // Controls and menu bar as they are before the game starts (tavolalayout.cpp).
     void buildControls();

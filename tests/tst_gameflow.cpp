@@ -4,7 +4,6 @@
 #include "backdrop.h"
 #include "datetext.h"
 #include "fakes.h"
-#include "fonts.h"
 #include "recordfiles.h"
 #include "tavola.h"
 
@@ -36,6 +35,30 @@ QString spokenName(QWidget *widget)
     return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("<not accessible>");
 }
 
+// The names of the widgets of one window that were painted.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QWidget *window) : m_window(window)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(object);
+        if (event->type() == QEvent::Paint && widget && widget->window() == m_window)
+            painted << widget->objectName();
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
 } // namespace
 
 class GameFlowTest : public QObject
@@ -54,6 +77,8 @@ private slots:
     void enterTwicePosesNextQuestion();
     void sameAnswerJudgedAgain();
     void nextDisabledWhileQuestionWaits();
+    void firstFrameShowsQuestion();
+    void newBackgroundSparesOpaqueControls();
     void rowsAfterEveryQuestion();
     void gradientBands();
     void newGameNo();
@@ -92,7 +117,6 @@ private:
 
 void GameFlowTest::initTestCase()
 {
-    setupFonts();
     // Italian pupils: a comma before the decimals, day first in dates.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 }
@@ -279,6 +303,29 @@ void GameFlowTest::nextDisabledWhileQuestionWaits()
     QTest::mouseClick(next, Qt::LeftButton);
     QCOMPARE(m_window->state().questionsAsked, qint16(2));
     QVERIFY(!next->isEnabled());
+}
+
+// The window is never drawn empty: the question is posed as it is shown,
+// before any frame can be drawn.
+void GameFlowTest::firstFrameShowsQuestion()
+{
+    m_dialogs.textAnswers.push_back(QStringLiteral("Ada"));
+    m_random.queueQuestion(4, 2, Kg, g, 2);
+    m_window->start();
+    QCOMPARE(m_window->state().questionsAsked, qint16(1));
+}
+
+// A new background repaints what it shows through, not the buttons that cover it.
+void GameFlowTest::newBackgroundSparesOpaqueControls()
+{
+    startGame(Kg, g, 2);
+    QTest::qWait(50);
+    PaintWatch watch(m_window.get());
+    m_random.queueQuestion(9, 9, mg, cg, 1);
+    m_window->newQuestion();
+    QTRY_VERIFY(watch.painted.contains(QStringLiteral("client")));
+    for (const char *name : {"cmdNext", "cmdExit1", "Command1"})
+        QVERIFY2(!watch.painted.contains(QLatin1String(name)), name);
 }
 
 // Whatever came before, exactly the source row is red and the target row green at 24 points.

@@ -1,6 +1,5 @@
 #include "art.h"
 #include "dialogs.h"
-#include "fonts.h"
 #include "randomsource.h"
 #include "recordstore.h"
 #include "tavola.h"
@@ -17,7 +16,6 @@ int main(int argc, char *argv[])
     // Lets desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ponderine.Ponderine"));
     QApplication::setWindowIcon(applicationIcon());
-    setupFonts();
     // A steady text cursor: a blinking one repaints the answer box twice a
     // second and wakes the program while the pupil thinks.
     QApplication::setCursorFlashTime(0);

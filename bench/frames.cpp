@@ -15,7 +15,6 @@
 // Prints "key value" lines; bench/run makes the table.
 
 #include "dialogs.h"
-#include "fonts.h"
 #include "randomsource.h"
 #include "tavola.h"
 
@@ -221,7 +220,6 @@ QString onlyFrom(const QStringList &args)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    setupFonts();
     const int iterations = iterationsFrom(QApplication::arguments());
     const QString only = onlyFrom(QApplication::arguments());
     const QSize size = QGuiApplication::primaryScreen()->size();

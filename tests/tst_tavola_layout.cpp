@@ -32,7 +32,8 @@ QColor bgr(int packed)
     return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
 }
 
-// A font as the layout writes it: "MS Sans Serif 24 bold italic".
+// A font as the layout writes it, "MS Sans Serif 24 bold italic", with the
+// family this machine shows it in.
 struct FontCell
 {
     QString family;
@@ -50,7 +51,7 @@ struct FontCell
         if (bold)
             words.removeLast();
         points = words.takeLast().toDouble();
-        family = words.join(u' ');
+        family = installedFamily(words.join(u' '));
     }
 
     explicit FontCell(const QFont &font)
@@ -163,7 +164,6 @@ void TavolaLayoutTest::showActive()
 
 void TavolaLayoutTest::initTestCase()
 {
-    setupFonts();
     QVERIFY(m_dataDir.isValid());
 }
 

@@ -1,16 +1,34 @@
 #include "fonts.h"
 
-#include <QFont>
+#include <QFontDatabase>
+#include <QHash>
+#include <QSet>
 #include <QStringList>
 
-void setupFonts()
+QString installedFamily(const QString &designFamily)
 {
-    // Liberation is metric-compatible with Arial and Times New Roman, so the
-    // captions fit the boxes they were measured for.
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-    // No free face is as heavy; the controls that use it also ask for bold.
-    QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("DejaVu Sans"));
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // Resolved here, not as QFont substitutions: a family that is not
+    // installed, or has substitutes, makes Qt ask the font matcher for a
+    // whole list of fallbacks, about 2 M instructions for each face and
+    // style of the layout, on the way to the window's first frame.
+    static const QHash<QString, QStringList> substitutes {
+        // Liberation is metric-compatible with Arial and Times New Roman, so
+        // the captions fit the boxes they were measured for.
+        {QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")}},
+        {QStringLiteral("Times New Roman"), {QStringLiteral("Liberation Serif")}},
+        // No free face is as heavy; the controls that use it also ask for bold.
+        {QStringLiteral("Arial Black"), {QStringLiteral("DejaVu Sans")}},
+        {QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}},
+    };
+    static const QSet<QString> installed = [] {
+        const QStringList families = QFontDatabase::families();
+        return QSet<QString>(families.begin(), families.end());
+    }();
+
+    if (installed.contains(designFamily))
+        return designFamily;
+    for (const QString &substitute : substitutes.value(designFamily))
+        if (installed.contains(substitute))
+            return substitute;
+    return designFamily;
 }

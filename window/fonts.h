@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QString>
+
 // The window asks for the fonts its layout was drawn with (Arial, Times New
-// Roman, Arial Black, MS Sans Serif). Call once, before the window is built,
-// to map them to installed fonts of the same metrics; the controls keep the
-// names they ask for.
-void setupFonts();
+// Roman, Arial Black, MS Sans Serif). Each is used when installed; otherwise
+// an installed face of the same metrics takes its place (Liberation for the
+// first two, DejaVu Sans for the others), or the design's name is kept and
+// left to the font matcher.
+QString installedFamily(const QString &designFamily);

@@ -8,6 +8,7 @@
 #include "backdrop.h"
 #include "captionlabel.h"
 #include "colours.h"
+#include "fonts.h"
 #include "outlineshape.h"
 #include "picturebutton.h"
 #include "weightunit.h"
@@ -168,7 +169,7 @@ private:
         widget->setObjectName(QLatin1String(name));
         widget->setGeometry(pixels(at.left), pixels(at.top), pixels(at.width), pixels(at.height));
         if (font.family) {
-            QFont f(QString::fromLatin1(font.family));
+            QFont f(installedFamily(QString::fromLatin1(font.family)));
             f.setPointSizeF(font.points);
             f.setBold(font.style & Bold);
             f.setItalic(font.style & Italic);

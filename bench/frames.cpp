@@ -260,7 +260,8 @@ int main(int argc, char *argv[])
         log.clear();
         step();
         settle();
-        std::printf("%s_paints %d\n%s_region_px %.0f\n", key, log.count(), key, area(log.painted()));
+        std::printf("%s_paints %d\n%s_region_px %.0f\n%s_widgets %s\n", key, log.count(), key, area(log.painted()), key,
+                    qPrintable(log.widgets().join(u',')));
     };
     const auto game = [&] {
         floor.hide();

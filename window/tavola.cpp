@@ -91,22 +91,25 @@ void Tavola::load()
     if (m_timer1)
         m_timer1->stop();
 
-    // The controls are made behind the prompt, a moment after it is up (no
-    // pupil types a name in a fifth of a second), so the prompt comes at
-    // once. Their timer runs from the start; the countdown waits for the
-    // greeting.
+    // The controls are made behind the boxes, so that each comes at once: a
+    // moment after the prompt is up (no pupil types a name in a fifth of a
+    // second), or, if the name came sooner, while the greeting is being put
+    // on the screen. Their timer runs from the start; the countdown waits
+    // for the greeting.
+    const auto buildBehindBox = [this] {
+        if (m_client)
+            return;
+        build();
+        m_timer1->stop();
+    };
     if (!m_client)
-        QTimer::singleShot(200, this, [this] {
-            if (m_client)
-                return; // the prompt was answered first
-            build();
-            m_timer1->stop();
-        });
+        QTimer::singleShot(200, this, buildBehindBox);
     m_state.playerName = m_dialogs.askText(this, appTitle, QStringLiteral("Come ti chiami?"));
-    build(); // in case the prompt was answered before the event loop got to it
-    m_timer1->stop();
+    if (!m_client)
+        QTimer::singleShot(0, this, buildBehindBox);
     m_dialogs.inform(this, appTitle,
                      QStringLiteral(" ") + m_state.playerName + QStringLiteral(" vediamo se sei un vero campione  "));
+    buildBehindBox(); // boxes that return without running the event loop
     setLabelText(m_lblnome1, m_state.playerName);
 
     m_state.clock.StartCountdown();

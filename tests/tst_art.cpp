@@ -2,10 +2,14 @@
 // drawn to fill its own square, and a missing picture giving nothing.
 
 #include "art.h"
+#include "svgimage.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -51,12 +55,54 @@ private slots:
         QVERIFY(artPixmap(QStringLiteral("nothing.svg"), 1.0).isNull());
     }
 
+    void naturalSizeAtDensity_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1, drawn ahead") << 1.0;
+        QTest::newRow("1.5, drawn now") << 1.5;
+        QTest::newRow("2, drawn ahead") << 2.0;
+    }
+
     void naturalSizeAtDensity()
     {
-        const QPixmap duck = artPixmap(QStringLiteral("duck.svg"), 2.0);
-        QCOMPARE(duck.devicePixelRatio(), 2.0);
-        QCOMPARE(duck.size(), duck.deviceIndependentSize().toSize() * 2);
+        QFETCH(qreal, ratio);
+        const QPixmap duck = artPixmap(QStringLiteral("duck.svg"), ratio);
+        QCOMPARE(duck.devicePixelRatio(), ratio);
+        QCOMPARE(duck.size(), (duck.deviceIndependentSize() * ratio).toSize());
         QVERIFY(!inkBounds(duck.toImage()).isEmpty());
+    }
+
+    void drawnAheadIsTheDrawing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qreal>("ratio");
+        for (const char *name : {"dumbbell.svg", "face-grin.svg", "noentry.svg"})
+            for (qreal ratio : {1.0, 2.0})
+                QTest::addRow("%s at %g", name, ratio) << QString::fromLatin1(name) << ratio;
+    }
+
+    // The pictures drawn when the program is built are those its drawings give.
+    void drawnAheadIsTheDrawing()
+    {
+        QFETCH(QString, name);
+        QFETCH(qreal, ratio);
+        QString stem = name;
+        stem.chop(4);
+        QVERIFY(QFile::exists(QStringLiteral(":/baked/%1@%2x.png").arg(stem).arg(int(ratio))));
+        const QImage ahead = artPixmap(name, ratio).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage now = renderSvg(QStringLiteral(":/art/") + name, {QSize()}, ratio)
+                               .value(0)
+                               .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(ahead.size(), now.size());
+        int worst = 0;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); ++x) {
+                const QColor a = ahead.pixelColor(x, y), b = now.pixelColor(x, y);
+                worst = std::max({worst, std::abs(a.alpha() - b.alpha()), std::abs(a.red() - b.red()),
+                                  std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+            }
+        // Only the rounding of stored, unpremultiplied colours may differ.
+        QVERIFY2(worst <= 3, qPrintable(QString::number(worst)));
     }
 };
 

@@ -1,44 +1,43 @@
 #include "art.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "svgimage.h"
+
 #include <QtDebug>
 
 namespace {
 
-QPixmap render(QSvgRenderer &renderer, QSize size, qreal devicePixelRatio)
+// The sizes the icon is drawn in when the program is built (window/CMakeLists.txt).
+const QList<QSize> iconSizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}};
+
+QString drawing(const QString &name)
 {
-    if (size.isEmpty())
-        size = renderer.defaultSize();
-    QPixmap pixmap((QSizeF(size) * devicePixelRatio).toSize());
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
+    return QStringLiteral(":/art/") + name;
 }
 
-// Parses the drawing once, however many sizes are drawn from it; none, with
-// a warning, if there is no such picture.
-QList<QPixmap> renderSizes(const QString &name, const QList<QSize> &sizes, qreal devicePixelRatio)
+// A picture drawn when the program was built, for the two ratios nearly
+// every screen has: loading it costs a small part of drawing it. Null for
+// any other ratio, or a picture not drawn ahead.
+QImage drawnAhead(const QString &name, qreal devicePixelRatio)
 {
-    QSvgRenderer renderer(QStringLiteral(":/art/") + name);
-    if (!renderer.isValid()) {
-        qWarning("The picture %s is not in the program", qPrintable(name));
+    if (devicePixelRatio != 1.0 && devicePixelRatio != 2.0)
         return {};
-    }
-    QList<QPixmap> pixmaps;
-    for (QSize size : sizes)
-        pixmaps.append(render(renderer, size, devicePixelRatio));
-    return pixmaps;
+    QString stem = name;
+    stem.chop(name.endsWith(QLatin1String(".svg")) ? 4 : 0);
+    QImage image(QStringLiteral(":/baked/%1@%2x.png").arg(stem).arg(int(devicePixelRatio)));
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
 }
 
 } // namespace
 
 QPixmap artPixmap(const QString &name, qreal devicePixelRatio)
 {
-    const QList<QPixmap> pixmaps = renderSizes(name, {QSize()}, devicePixelRatio);
-    return pixmaps.isEmpty() ? QPixmap() : pixmaps.first();
+    QImage image = drawnAhead(name, devicePixelRatio);
+    if (image.isNull())
+        image = renderSvg(drawing(name), {QSize()}, devicePixelRatio).value(0);
+    if (image.isNull())
+        qWarning("The picture %s is not in the program", qPrintable(name));
+    return QPixmap::fromImage(image);
 }
 
 QIcon applicationIcon()
@@ -46,14 +45,17 @@ QIcon applicationIcon()
     // Made once: the application and the window both ask for it before the
     // name prompt. Sizes up to 48, what window managers and task bars draw
     // from a window's own icon; desktops take larger ones from the installed
-    // scalable icon. Every size is drawn and handed to the X server with
-    // every window, the prompt's too: 64 and 128 were four fifths of the
-    // pixels and about a tenth of the time the prompt took to come up.
+    // scalable icon. Every size is handed to the X server with every window,
+    // the prompt's too: 64 and 128 were four fifths of the pixels and about a
+    // tenth of the time the prompt took to come up.
     static const QIcon icon = [] {
         QIcon made;
-        const QList<QSize> sizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}};
-        for (const QPixmap &pixmap : renderSizes(QStringLiteral("icon.svg"), sizes, 1.0))
-            made.addPixmap(pixmap);
+        for (QSize size : iconSizes) {
+            QImage image(QStringLiteral(":/baked/icon-%1.png").arg(size.width()));
+            if (image.isNull())
+                image = renderSvg(drawing(QStringLiteral("icon.svg")), {size}, 1.0).value(0);
+            made.addPixmap(QPixmap::fromImage(image));
+        }
         return made;
     }();
     return icon;

@@ -2,7 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QRegion>
 
 Backdrop::Backdrop(QWidget *parent) : QWidget(parent)
 {
@@ -14,37 +13,22 @@ void Backdrop::showGradient(Tint tint)
 {
     m_tint = tint;
     m_look = Look::Gradient;
-    update(behindControls());
+    // Qt leaves out of the repaint the controls that paint every pixel of
+    // their own (opaque paint events, or an opaque filled background): a new
+    // look repaints only what shows of it, and what lies over that.
+    update();
 }
 
 void Backdrop::blank()
 {
     m_look = Look::Black;
-    update(behindControls());
+    update();
 }
 
 void Backdrop::reset()
 {
     m_look = Look::Plain;
-    update(behindControls());
-}
-
-QRegion Backdrop::behindControls() const
-{
-    // A control that paints every pixel of its own shows nothing of the
-    // background: left out, it is not repainted when only the background
-    // changes. When it changes itself, it asks for its own repaint.
-    QRegion region(rect());
-    for (QObject *child : children()) {
-        const auto *widget = qobject_cast<QWidget *>(child);
-        if (!widget || !widget->isVisible())
-            continue;
-        const bool opaque = widget->testAttribute(Qt::WA_OpaquePaintEvent)
-            || (widget->autoFillBackground() && widget->palette().window().isOpaque());
-        if (opaque)
-            region -= widget->geometry();
-    }
-    return region;
+    update();
 }
 
 QColor Backdrop::bandColour(Tint tint, int band)

@@ -30,8 +30,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRegion behindControls() const;
-
     Look m_look = Look::Plain;
     Tint m_tint;
 };

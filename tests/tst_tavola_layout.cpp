@@ -3,6 +3,7 @@
 // packed 0x00BBGGRR), typed in here, not taken from the code.
 
 #include "autosizelabel.h"
+#include "classicboxstyle.h"
 #include "fakes.h"
 #include "fonts.h"
 #include "picturebutton.h"
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -127,6 +129,8 @@ private slots:
     void buttonPictures();
     void pointersAndIcon();
     void accessKeys();
+    void classicEdges_data();
+    void classicEdges();
 
 private:
     QWidget *control(const QString &name, int index = -1) const;
@@ -670,4 +674,42 @@ void TavolaLayoutTest::accessKeys()
 }
 
 QTEST_MAIN(TavolaLayoutTest)
+void TavolaLayoutTest::classicEdges_data()
+{
+    QTest::addColumn<bool>("multiLine");
+    QTest::addColumn<QColor>("base");
+    QTest::addColumn<bool>("focused");
+
+    QTest::newRow("text box") << false << QColor(Qt::white) << false;
+    QTest::newRow("text box, light green, focused") << false << QColor(0xC0, 0xFF, 0xC0) << true;
+    QTest::newRow("multi-line box, light cyan") << true << QColor(0xC0, 0xFF, 0xFF) << false;
+}
+
+// The question boxes' edges, drawn as strips, are the classic style's pixels.
+void TavolaLayoutTest::classicEdges()
+{
+    QFETCH(bool, multiLine);
+    QFETCH(QColor, base);
+    QFETCH(bool, focused);
+
+    const auto shot = [&](QStyle *style) {
+        std::unique_ptr<QWidget> box;
+        if (multiLine)
+            box = std::make_unique<QPlainTextEdit>(QStringLiteral("g"));
+        else
+            box = std::make_unique<QLineEdit>(QStringLiteral("Kg"));
+        box->setStyle(style);
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Base, base);
+        box->setPalette(palette);
+        box->resize(105, 73);
+        if (focused)
+            box->setFocus();
+        return box->grab().toImage();
+    };
+    std::unique_ptr<QStyle> classic(QStyleFactory::create(QStringLiteral("Windows")));
+    ClassicBoxStyle strips;
+    QCOMPARE(shot(&strips), shot(classic.get()));
+}
+
 #include "tst_tavola_layout.moc"

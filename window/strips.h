@@ -17,12 +17,15 @@ inline void fillPlainBox(QPainter &painter, const QRect &r, int width, const QCo
     painter.fillRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width, ink);
 }
 
-// The classic two-pixel bevel of a button, raised or sunken, with its face
-// filled: outer top-left, outer bottom-right, inner top-left, inner bottom-right.
-inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
-                      const QColor &innerLight, const QColor &innerDark, const QColor &face)
+// The edges of the classic two-pixel bevel, raised or sunken: outer
+// top-left, outer bottom-right, inner top-left, inner bottom-right, as the
+// platform's stroked panels draw them, pixel for pixel.
+inline void fillBevelEdges(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
+                           const QColor &innerLight, const QColor &innerDark)
 {
     const int x = r.x(), y = r.y(), w = r.width(), h = r.height();
+    if (w < 2 || h < 2)
+        return;
     painter.fillRect(x, y, w - 1, 1, outerLight);
     painter.fillRect(x, y + 1, 1, h - 2, outerLight);
     painter.fillRect(x, y + h - 1, w, 1, outerDark);
@@ -33,5 +36,13 @@ inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerLigh
     painter.fillRect(x + 1, y + 2, 1, h - 4, innerLight);
     painter.fillRect(x + 1, y + h - 2, w - 2, 1, innerDark);
     painter.fillRect(x + w - 2, y + 1, 1, h - 3, innerDark);
-    painter.fillRect(x + 2, y + 2, w - 4, h - 4, face);
+}
+
+// The classic bevel of a button, with its face filled.
+inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
+                      const QColor &innerLight, const QColor &innerDark, const QColor &face)
+{
+    fillBevelEdges(painter, r, outerLight, outerDark, innerLight, innerDark);
+    if (r.width() > 4 && r.height() > 4)
+        painter.fillRect(r.adjusted(2, 2, -2, -2), face);
 }

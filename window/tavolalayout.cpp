@@ -7,6 +7,7 @@
 #include "autosizelabel.h"
 #include "backdrop.h"
 #include "captionlabel.h"
+#include "classicboxstyle.h"
 #include "colours.h"
 #include "fonts.h"
 #include "outlineshape.h"
@@ -19,8 +20,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTimer>
 
 #include <optional>
@@ -269,16 +268,14 @@ void Tavola::buildControls()
     // The boxes that take and show the question have the platform's classic
     // sunken edge: square and drawn in plain lines, so they fill their whole
     // rectangle and a new background leaves them alone.
-    QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"));
-    if (classic) {
-        classic->setParent(this);
-        for (QWidget *box : std::initializer_list<QWidget *> {m_text6, m_text3, m_txtAnswer, m_text4, m_text2}) {
-            box->setStyle(classic);
-            QPalette palette = box->palette();
-            palette.setBrush(QPalette::Window, palette.base());
-            box->setPalette(palette);
-            box->setAutoFillBackground(true);
-        }
+    auto *classic = new ClassicBoxStyle;
+    classic->setParent(this);
+    for (QWidget *box : std::initializer_list<QWidget *> {m_text6, m_text3, m_txtAnswer, m_text4, m_text2}) {
+        box->setStyle(classic);
+        QPalette palette = box->palette();
+        palette.setBrush(QPalette::Window, palette.base());
+        box->setPalette(palette);
+        box->setAutoFillBackground(true);
     }
 
     for (int k = 0; k < int(m_text1.size()); ++k) {

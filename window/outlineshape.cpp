@@ -1,6 +1,7 @@
 #include "outlineshape.h"
 
-#include "strips.h"
+#include <QPaintEvent>
+#include <QPainter>
 
 OutlineShape::OutlineShape(QWidget *parent) : QFrame(parent) { }
 
@@ -10,6 +11,21 @@ void OutlineShape::paintEvent(QPaintEvent *event)
         QFrame::paintEvent(event);
         return;
     }
+    // The rows inside the outline cover their own rectangles, so what is left
+    // to paint here is full of holes, and filling through such a clip costs
+    // the painter one pass over every line of it. Each strip, clipped to
+    // itself, is one plain rectangle.
     QPainter painter(this);
-    fillPlainBox(painter, rect(), lineWidth(), palette().color(QPalette::WindowText));
+    const int width = lineWidth();
+    const QColor ink = palette().color(QPalette::WindowText);
+    const QRect r = rect();
+    for (const QRect &strip : {QRect(r.left(), r.top(), r.width(), width),
+                               QRect(r.left(), r.bottom() - width + 1, r.width(), width),
+                               QRect(r.left(), r.top() + width, width, r.height() - 2 * width),
+                               QRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width)}) {
+        if (!event->region().intersects(strip))
+            continue;
+        painter.setClipRect(strip);
+        painter.fillRect(strip, ink);
+    }
 }

@@ -1,7 +1,8 @@
 #include "outlineshape.h"
 
+#include "strips.h"
+
 #include <QPaintEvent>
-#include <QPainter>
 
 OutlineShape::OutlineShape(QWidget *parent) : QFrame(parent) { }
 
@@ -16,13 +17,8 @@ void OutlineShape::paintEvent(QPaintEvent *event)
     // the painter one pass over every line of it. Each strip, clipped to
     // itself, is one plain rectangle.
     QPainter painter(this);
-    const int width = lineWidth();
     const QColor ink = palette().color(QPalette::WindowText);
-    const QRect r = rect();
-    for (const QRect &strip : {QRect(r.left(), r.top(), r.width(), width),
-                               QRect(r.left(), r.bottom() - width + 1, r.width(), width),
-                               QRect(r.left(), r.top() + width, width, r.height() - 2 * width),
-                               QRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width)}) {
+    for (const QRect &strip : plainBoxStrips(rect(), lineWidth())) {
         if (!event->region().intersects(strip))
             continue;
         painter.setClipRect(strip);

@@ -4,17 +4,26 @@
 #include <QPainter>
 #include <QRect>
 
+#include <array>
+
 // One-pixel edges as filled strips. The generic frame and bevel helpers
 // stroke their lines, which costs many times more on every repaint of a
 // new background.
 
+// The strips of a plain box of the given width just inside `r`: top,
+// bottom, left, right.
+inline std::array<QRect, 4> plainBoxStrips(const QRect &r, int width)
+{
+    return {QRect(r.left(), r.top(), r.width(), width), QRect(r.left(), r.bottom() - width + 1, r.width(), width),
+            QRect(r.left(), r.top() + width, width, r.height() - 2 * width),
+            QRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width)};
+}
+
 // A plain box of the given width just inside `r`.
 inline void fillPlainBox(QPainter &painter, const QRect &r, int width, const QColor &ink)
 {
-    painter.fillRect(r.left(), r.top(), r.width(), width, ink);
-    painter.fillRect(r.left(), r.bottom() - width + 1, r.width(), width, ink);
-    painter.fillRect(r.left(), r.top() + width, width, r.height() - 2 * width, ink);
-    painter.fillRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width, ink);
+    for (const QRect &strip : plainBoxStrips(r, width))
+        painter.fillRect(strip, ink);
 }
 
 // The edges of the classic two-pixel bevel, raised or sunken: outer

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -17,6 +18,8 @@
 #        define NOMINMAX
 #    endif
 #    include <windows.h>
+#else
+#    include <unistd.h>
 #endif
 
 namespace {
@@ -39,22 +42,46 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-RecordError writeLine(const QString &path, const QString &text)
+// A save waits this long for another game's save to finish; one takes milliseconds.
+constexpr int lockWaitMs = 3000;
+// A lock older than this is taken to be left by a game that hung; one whose
+// game has ended is taken over at once.
+constexpr int staleLockMs = 10000;
+
+// The new content of a record file, written beside it and flushed to disk,
+// ready to replace the file; no fallback to writing in place.
+RecordError stageLine(QSaveFile &file, const QString &text)
 {
-    // Written beside the old file and renamed over it, so a failure leaves the
-    // old content; no fallback to writing in place.
-    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return {path, file.errorString()};
+        return {file.fileName(), file.errorString()};
     const QByteArray bytes = toWindows1252(text) + QByteArrayLiteral("\r\n");
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return {path, reason};
+        return {file.fileName(), reason};
     }
-    if (!file.commit())
-        return {path, file.errorString()};
+#ifndef Q_OS_WIN
+    // commit() syncs too, but only as it replaces the file: synced here, both
+    // files are ready before the first one is replaced.
+    ::fsync(file.handle());
+#endif
     return {};
+}
+
+// A temporary file that a save of one of the record files left behind when
+// it was cut short: the file's name, a dot and six letters or digits.
+bool isLeftoverOfSave(const QString &entry)
+{
+    for (const QLatin1String record : {QLatin1String("tvk.txt."), QLatin1String("ntvk.txt.")}) {
+        if (!entry.startsWith(record) || entry.size() != record.size() + 6)
+            continue;
+        bool alnum = true;
+        for (const QChar c : QStringView(entry).mid(record.size()))
+            alnum = alnum && c.unicode() < 0x80 && c.isLetterOrNumber();
+        if (alnum)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -220,11 +247,28 @@ QString RecordStore::namePath() const
     return QDir(m_dataDir).filePath(QStringLiteral("ntvk.txt"));
 }
 
+QString RecordStore::lockPath() const
+{
+    return QDir(m_dataDir).filePath(QStringLiteral("tvk.txt.lock"));
+}
+
 RecordError RecordStore::ensureFilesExist() const
 {
     // mkpath gives no reason when it fails; creating the files below then fails
     // too, and that error carries the system's wording.
     QDir().mkpath(m_dataDir);
+
+    // Only while no other game is saving: its temporary files are in use.
+    QLockFile lock(lockPath());
+    lock.setStaleLockTime(staleLockMs);
+    if (lock.tryLock(0)) {
+        const QDir dir(m_dataDir);
+        for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (isLeftoverOfSave(entry))
+                QFile::remove(dir.filePath(entry));
+        }
+    }
+
     for (const QString &path : {scorePath(), namePath()}) {
         // An existing file is not opened at all: in a system folder it may be
         // read-only, and reading it is all a game needs until a record is beaten.
@@ -254,16 +298,46 @@ LoadResult RecordStore::load() const
 OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QString &playerScoreText,
                                      const QString &playerName) const
 {
-    const double stored = storedScoreValue(storedScoreText);
     bool isNumber = false;
     const qlonglong player = playerScoreText.toLongLong(&isNumber, 10);
     // A score that is not a number cannot beat anything, and must not be written as one.
-    if (!isNumber || stored >= double(player))
+    if (!isNumber || storedScoreValue(storedScoreText) >= double(player))
         return {OfferOutcome::NotBeaten, {}};
 
-    if (RecordError error = writeLine(scorePath(), playerScoreText); error.isError())
+    // A lock that cannot even be made (no such folder, no right to write
+    // there) is no other game's: the writes below fail then, for the
+    // system's own reason.
+    QLockFile lock(lockPath());
+    lock.setStaleLockTime(staleLockMs);
+    if (!lock.tryLock(lockWaitMs) && lock.error() == QLockFile::LockFailedError)
+        return {OfferOutcome::Failed,
+                {scorePath(), QStringLiteral("il record è in uso da un'altra partita")}};
+
+    // What is stored now, not only what was shown: another game may have
+    // saved a higher record since, or the file could not be read at the start.
+    // A file that is there but cannot be read is never overwritten. A folder
+    // in its place is no record; replacing it fails below.
+    const QFileInfo stored(scorePath());
+    if (stored.exists() && !stored.isDir()) {
+        RecordError error;
+        const QString storedNow = Leggifiletxt(scorePath(), &error);
+        if (error.isError())
+            return {OfferOutcome::Unreadable, error};
+        if (storedScoreValue(storedNow) >= double(player))
+            return {OfferOutcome::NotBeaten, {}};
+    }
+
+    // Both new contents on disk first, then the two replacements back to
+    // back, score first: a crash between them is all but impossible.
+    QSaveFile score(scorePath());
+    QSaveFile name(namePath());
+    if (RecordError error = stageLine(score, playerScoreText); error.isError())
         return {OfferOutcome::Failed, error};
-    if (RecordError error = writeLine(namePath(), nameForFile(playerName)); error.isError())
+    if (RecordError error = stageLine(name, nameForFile(playerName)); error.isError())
         return {OfferOutcome::Failed, error};
+    if (!score.commit())
+        return {OfferOutcome::Failed, {scorePath(), score.errorString()}};
+    if (!name.commit())
+        return {OfferOutcome::Failed, {namePath(), name.errorString()}};
     return {OfferOutcome::Saved, {}};
 }

@@ -31,9 +31,10 @@ struct LoadResult
 };
 
 enum class OfferOutcome {
-    NotBeaten, // stored score >= player's score: nothing written
-    Saved,     // both files rewritten
-    Failed     // a write failed; see error. Never reported as saved.
+    NotBeaten,  // stored score >= player's score: nothing written
+    Saved,      // both files rewritten
+    Failed,     // a write failed, or another game held the files; see error. Never reported as saved.
+    Unreadable  // the score file is there but could not be read again: nothing written; see error
 };
 
 struct OfferResult
@@ -82,17 +83,25 @@ public:
     QString namePath() const;  // dataDir + ntvk.txt
 
     // Creates the data folder (with its parents) and each missing file, empty;
-    // an existing file keeps its content.
+    // an existing file keeps its content. Removes what a save cut short left
+    // behind: temporary files named after the record files ("tvk.txt.Ab12Cd").
     RecordError ensureFilesExist() const;
 
     // Both files' contents (Leggifiletxt), for lblpunti and lblnome.
     LoadResult load() const;
 
-    // At the end of a game: when the player's score beats the stored one
-    // (strictly), rewrites the score file, then the name file, each atomically
-    // (the old content or the new, never a truncated file).
+    // At the end of a game: when the player's score beats (strictly) both the
+    // stored score shown at the start and the one in the score file now, which
+    // another game may have raised meanwhile, rewrites the score file, then
+    // the name file. Both new contents are on disk before either replaces its
+    // file, and each replacement is atomic (the old content or the new, never
+    // a truncated file). The compare and the writes hold a lock beside the
+    // files, so two games ending together keep the higher record.
     OfferResult offerRecord(const QString &storedScoreText, const QString &playerScoreText,
                             const QString &playerName) const;
+
+    // The lock that offerRecord() holds.
+    QString lockPath() const; // dataDir + tvk.txt.lock
 
 private:
     QString m_dataDir;

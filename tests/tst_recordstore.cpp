@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifndef Q_OS_WIN
+#    include <unistd.h>
+#endif
 
 Q_DECLARE_METATYPE(OfferOutcome)
 
@@ -36,10 +41,17 @@ private slots:
     void nameBytes_data();
     void nameBytes();
     void noTemporaryFilesLeft();
+    void leftoversOfSavesRemoved();
+    void offerRereads_data();
+    void offerRereads();
+    void unreadableRecordIsKept();
+    void lock_data();
+    void lock();
 
     void folderIsAFile_data();
     void folderIsAFile();
     void scoreFileIsAFolder();
+    void nameFileIsAFolder();
 
     void codec_data();
     void codec();
@@ -276,6 +288,134 @@ void TstRecordStore::noTemporaryFilesLeft()
     QCOMPARE(readBytes(store.scorePath()), QByteArray("8\r\n"));
 }
 
+// A save cut short leaves "tvk.txt.Ab12Cd" beside the record; only such names go.
+void TstRecordStore::leftoversOfSavesRemoved()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.bak", "tvk.txt.Ab12Cde",
+                             "tvk.txt.Ab-2Cd", "notes.txt.Ab12Cd", "xtvk.txt.Ab12Cd"})
+        writeBytes(tmp.filePath(QLatin1String(name)), "x");
+    writeBytes(store.scorePath(), "12\r\n");
+
+    QVERIFY(!store.ensureFilesExist().isError());
+    QCOMPARE(folderEntries(tmp.path()),
+             QStringList({"notes.txt.Ab12Cd", "ntvk.txt", "tvk.txt", "tvk.txt.Ab-2Cd", "tvk.txt.Ab12Cde",
+                          "tvk.txt.bak", "xtvk.txt.Ab12Cd"}));
+    QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
+}
+
+void TstRecordStore::offerRereads_data()
+{
+    QTest::addColumn<QByteArray>("fileNow"); // null: no score file at all
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("playerScore");
+    QTest::addColumn<OfferOutcome>("outcome");
+    QTest::addColumn<QByteArray>("scoreAfter");
+
+    const auto kept = OfferOutcome::NotBeaten;
+    const auto saved = OfferOutcome::Saved;
+    // Two games started with 5; the other one ended first, with 20.
+    QTest::newRow("other game saved more") << QByteArray("20\r\n") << "5\r\n" << "10" << kept << QByteArray("20\r\n");
+    QTest::newRow("other game saved less") << QByteArray("7\r\n") << "5\r\n" << "10" << saved << QByteArray("10\r\n");
+    // The start could not read the record (its name file was unusable), so nothing was shown.
+    QTest::newRow("unread at the start") << QByteArray("12\r\n") << "" << "1" << kept << QByteArray("12\r\n");
+    QTest::newRow("emptied since") << QByteArray("") << "12\r\n" << "5" << kept << QByteArray("");
+    QTest::newRow("removed since") << QByteArray() << "5\r\n" << "6" << saved << QByteArray("6\r\n");
+}
+
+// A record is never replaced by a lower score, whatever happened to the file during the game.
+void TstRecordStore::offerRereads()
+{
+    QFETCH(QByteArray, fileNow);
+    QFETCH(QString, shown);
+    QFETCH(QString, playerScore);
+    QFETCH(OfferOutcome, outcome);
+    QFETCH(QByteArray, scoreAfter);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    writeBytes(store.namePath(), "Anna\r\n");
+    if (!fileNow.isNull())
+        writeBytes(store.scorePath(), fileNow);
+
+    const OfferResult result = store.offerRecord(shown, playerScore, QStringLiteral("Bea"));
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY(!result.error.isError());
+    QCOMPARE(readBytes(store.scorePath()), scoreAfter);
+    QCOMPARE(readBytes(store.namePath()), outcome == OfferOutcome::Saved ? QByteArray("Bea\r\n") : QByteArray("Anna\r\n"));
+}
+
+// A score file that can be written but not read is left alone, and the game is told why.
+void TstRecordStore::unreadableRecordIsKept()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Needs POSIX permission bits");
+#else
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    writeBytes(store.scorePath(), "12\r\n");
+    writeBytes(store.namePath(), "Anna\r\n");
+    QVERIFY(QFile::setPermissions(store.scorePath(), QFile::WriteOwner));
+
+    // Permission bits do not stop root: the offer runs as an ordinary user then.
+    const uid_t nobody = 65534;
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        for (const QString &path : {tmp.path(), store.scorePath(), store.namePath()})
+            QVERIFY(chown(QFile::encodeName(path).constData(), nobody, gid_t(-1)) == 0);
+        QVERIFY(seteuid(nobody) == 0);
+    }
+    const OfferResult result = store.offerRecord(QStringLiteral("12\r\n"), QStringLiteral("13"), QStringLiteral("Bea"));
+    if (asRoot)
+        QVERIFY(seteuid(0) == 0);
+
+    QCOMPARE(result.outcome, OfferOutcome::Unreadable);
+    QCOMPARE(result.error.path, store.scorePath());
+    QVERIFY(!result.error.reason.isEmpty());
+    QVERIFY(QFile::setPermissions(store.scorePath(), QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
+    QCOMPARE(readBytes(store.namePath()), QByteArray("Anna\r\n"));
+#endif
+}
+
+void TstRecordStore::lock_data()
+{
+    QTest::addColumn<bool>("heldByLiveGame");
+    QTest::newRow("another game is saving") << true;
+    QTest::newRow("left by a game that crashed") << false;
+}
+
+// Two games never compare and write at once; a lock whose game is gone does not block.
+void TstRecordStore::lock()
+{
+    QFETCH(bool, heldByLiveGame);
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    QVERIFY(!store.ensureFilesExist().isError());
+    writeBytes(store.scorePath(), "5\r\n");
+
+    QLockFile other(store.lockPath());
+    if (heldByLiveGame)
+        QVERIFY(other.tryLock(0));
+    else // The lock file of a process that no longer runs on this host.
+        writeBytes(store.lockPath(), "2147483646\nponderine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+
+    const OfferResult result = store.offerRecord(QStringLiteral("5\r\n"), QStringLiteral("6"), QStringLiteral("Bea"));
+    QCOMPARE(result.outcome, heldByLiveGame ? OfferOutcome::Failed : OfferOutcome::Saved);
+    QCOMPARE(readBytes(store.scorePath()), heldByLiveGame ? QByteArray("5\r\n") : QByteArray("6\r\n"));
+    if (heldByLiveGame) {
+        QCOMPARE(result.error.path, store.scorePath());
+        QVERIFY(!result.error.reason.isEmpty());
+    } else {
+        QVERIFY(!QFile::exists(store.lockPath()));
+    }
+}
+
 void TstRecordStore::folderIsAFile_data()
 {
     // Relative to the temporary folder, where "blocked" is a plain file.
@@ -332,6 +472,25 @@ void TstRecordStore::scoreFileIsAFolder()
     QCOMPARE(offered.error.path, store.scorePath());
     QVERIFY(!offered.error.reason.isEmpty());
     QCOMPARE(readBytes(store.namePath()), QByteArray("Anna\r\n"));
+    QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
+}
+
+// The name is ready on disk before the score is replaced: a name file that
+// cannot be written leaves the score alone, so score and holder stay a pair.
+void TstRecordStore::nameFileIsAFolder()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    writeBytes(store.scorePath(), "12\r\n");
+    QVERIFY(QDir().mkdir(store.namePath()));
+
+    const OfferResult offered =
+        store.offerRecord(QStringLiteral("12\r\n"), QStringLiteral("13"), QStringLiteral("Bea"));
+    QCOMPARE(offered.outcome, OfferOutcome::Failed);
+    QCOMPARE(offered.error.path, store.namePath());
+    QVERIFY(!offered.error.reason.isEmpty());
+    QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
     QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
 }
 

@@ -5,9 +5,14 @@
 #include <QPainter>
 #include <QStyle>
 
-CaptionLabel::CaptionLabel(QWidget *parent) : QLabel(parent) { }
+CaptionLabel::CaptionLabel(QWidget *parent) : CaptionLabel(QString(), parent) { }
 
-CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(text, parent) { }
+CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(parent)
+{
+    // Names come from the pupil and from the record file: "<b>Ada</b>" is shown as typed.
+    setTextFormat(Qt::PlainText);
+    setText(text);
+}
 
 void CaptionLabel::paintEvent(QPaintEvent *event)
 {

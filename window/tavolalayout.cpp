@@ -123,6 +123,7 @@ public:
     QLabel *picture(const char *name, Twips at)
     {
         auto *picture = place(new QLabel(m_client), name, at, {});
+        picture->setTextFormat(Qt::PlainText);
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         m_graphical.push_back(picture);
         return picture;
@@ -352,6 +353,10 @@ void Tavola::buildControls()
 
 void Tavola::buildMenu()
 {
+    // The items are actions of the bar itself, with no menu under them. A
+    // desktop that takes menu bars out of their windows shows only menus,
+    // so there "NUOVO GIOCO" could not be reached at all.
+    menuBar()->setNativeMenuBar(false);
     const auto item = [this](const char *name, const QString &caption) {
         QAction *action = menuBar()->addAction(caption);
         action->setObjectName(QLatin1String(name));

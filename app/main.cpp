@@ -29,8 +29,5 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     ClockRandomSource random;
     Tavola window(dialogs, random, defaultDataDir());
-    // exit(), not quit(): the game is over, so no close events and no last words.
-    QObject::connect(&window, &Tavola::finished, &app, [] { QCoreApplication::exit(0); });
-    window.start();
-    return app.exec();
+    return runGame(window);
 }

@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -83,16 +85,20 @@ private slots:
     void gradientBands();
     void newGameNo();
     void newGameYes();
+    void timeRunsOutWhileNewGameAsked();
     void countdownRunsOut();
+    void gameEndsBehindStartBox();
     void farewellShowsSecondsLeft();
     void record_data();
     void record();
     void failedSaveIsNotCalledSaved();
     void unreadableRecordStillPlays();
+    void unreadRecordIsNotBeaten();
     void minimisedCaption();
     void closeBoxSaysNothing();
     void screenReaderHearsFeedback();
     void realNewGameBoxDefaultsToNo();
+    void realBoxShowsTitleAndPlainText();
 
 private:
     template<typename T = QWidget>
@@ -411,8 +417,15 @@ void GameFlowTest::newGameYes()
     m_dialogs.yesNoAnswers.push_back(true);
     m_dialogs.textAnswers.push_back(QStringLiteral("Bea"));
     m_random.queueQuestion(5, 5, mg, g, 4);
+    // The old game's clock is stopped while the new name is asked and greeted.
+    QStringList clockWhileOpen;
+    m_dialogs.whileOpen = [&](const ScriptedDialogs::Call &call) {
+        if (call.kind != ScriptedDialogs::AskYesNo)
+            clockWhileOpen << QStringLiteral("timer %1").arg(control<QTimer>("Timer1")->isActive());
+    };
     m_window->findChild<QAction *>(QStringLiteral("Next"))->trigger();
     QTRY_COMPARE(m_window->state().questionsAsked, qint16(2));
+    QCOMPARE(clockWhileOpen, QStringList({"timer 0", "timer 0"}));
 
     QCOMPARE(m_dialogs.calls.size(), 5);
     QCOMPARE(m_dialogs.calls[3].text, QStringLiteral("Come ti chiami?"));
@@ -430,6 +443,26 @@ void GameFlowTest::newGameYes()
     QVERIFY(m_window->isVisible());
     QVERIFY(!control("cmdNext")->isEnabled());
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Giocare con le ponderine"));
+}
+
+// The time runs out while the new-game question waits: the game ends, and a late Yes starts nothing.
+void GameFlowTest::timeRunsOutWhileNewGameAsked()
+{
+    startGame(Kg, g, 2);
+    m_dialogs.yesNoAnswers.push_back(true);
+    m_dialogs.whileOpen = [this](const ScriptedDialogs::Call &call) {
+        if (call.kind == ScriptedDialogs::AskYesNo)
+            for (int i = 0; i < 901; ++i)
+                m_window->tick();
+    };
+    m_window->newGame();
+
+    QStringList texts;
+    for (const auto &call : std::as_const(m_dialogs.calls).mid(2))
+        texts << call.text;
+    QCOMPARE(texts, QStringList({"INIZIAMO UNA NUOVA GARA  ?", "Ciao a presto. Ore 0"}));
+    QCOMPARE(m_finished->size(), 1);
+    QCOMPARE(m_window->state().questionsAsked, qint16(1));
 }
 
 // 900 ticks reach 00:00:00; the 901st says goodbye with no seconds left, once.
@@ -453,6 +486,27 @@ void GameFlowTest::countdownRunsOut()
     m_window->endGame();
     QCOMPARE(m_dialogs.calls.size(), 3);
     QCOMPARE(m_finished->size(), 1);
+}
+
+// The time runs out behind a box of the start (a record error here): the
+// game still ends the program's event loop, and with it the process.
+void GameFlowTest::gameEndsBehindStartBox()
+{
+    QVERIFY(QDir().mkpath(m_dataDir->filePath("ntvk.txt")));
+    m_dialogs.textAnswers.push_back(QStringLiteral("Ada"));
+    m_random.queueQuestion(4, 2, Kg, g, 2);
+    m_dialogs.whileOpen = [this](const ScriptedDialogs::Call &call) {
+        if (call.text.startsWith(QStringLiteral("Impossibile ")))
+            for (int i = 0; i < 901; ++i)
+                m_window->tick();
+    };
+    // Should the loop not hear the end, this ends it with another code.
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+
+    QCOMPARE(runGame(*m_window), 0);
+    QCOMPARE(m_finished->size(), 1);
+    QCOMPARE(m_dialogs.calls.size(), 4);
+    QCOMPARE(m_dialogs.calls[3].text, QStringLiteral("Ciao a presto. Ore 0"));
 }
 
 // Exit shows the seconds left; a tick while the farewell is open does not run it again.
@@ -547,6 +601,22 @@ void GameFlowTest::unreadableRecordStillPlays()
     QCOMPARE(label("lblScore"), QStringLiteral("1"));
 }
 
+// A record that could not be read at the start is still the record: a lower score leaves it.
+void GameFlowTest::unreadRecordIsNotBeaten()
+{
+    writeBytes(m_dataDir->filePath("tvk.txt"), "12\r\n");
+    QVERIFY(QDir().mkpath(m_dataDir->filePath("ntvk.txt")));
+    startGame(Kg, g, 2);
+    answer(QStringLiteral("2000"));
+    m_window->endGame();
+
+    QCOMPARE(m_dialogs.calls.size(), 4);
+    QVERIFY2(m_dialogs.calls[2].text.startsWith(QStringLiteral("Impossibile creare il file del record ")),
+             qPrintable(m_dialogs.calls[2].text));
+    QCOMPARE(m_dialogs.calls[3].text, QStringLiteral("Ciao a presto. Ore 900"));
+    QCOMPARE(readBytes(m_dataDir->filePath("tvk.txt")), QByteArray("12\r\n"));
+}
+
 // Minimised, the caption is the time left and follows the clock; restored, the game's name.
 void GameFlowTest::minimisedCaption()
 {
@@ -589,6 +659,34 @@ void GameFlowTest::screenReaderHearsFeedback()
     QCOMPARE(spokenName(control("lblconto")), QStringLiteral("Tempo restante: 00:15:00"));
 }
 
+// Opens a real box with `open`, hands it to `look` once it is up, then
+// presses Enter on it. Any other box is rejected, and a box still open after
+// five seconds is closed, so a fault fails instead of hanging.
+static void driveRealBox(const std::function<void()> &open, const std::function<void(QMessageBox *)> &look)
+{
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->reject();
+            return;
+        }
+        look(box);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            dialog->done(QMessageBox::Cancel);
+    });
+    driver.start();
+    watchdog.start(5000);
+    open();
+}
+
 // The real box: Yes and No with the question mark, and Enter picks No.
 void GameFlowTest::realNewGameBoxDefaultsToNo()
 {
@@ -597,33 +695,14 @@ void GameFlowTest::realNewGameBoxDefaultsToNo()
     window->build();
 
     QString seen;
-    // Answers the box; anything else that opens is rejected so a fault fails instead of hanging.
-    QTimer driver;
-    driver.setInterval(20);
-    connect(&driver, &QTimer::timeout, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            if (QWidget *other = QApplication::activeModalWidget())
-                if (auto *dialog = qobject_cast<QDialog *>(other))
-                    dialog->reject();
-            return;
-        }
-        seen = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
-            + QString::number(box->icon()) + QLatin1Char('|')
-            + QString::number(box->standardButtons().toInt(), 16) + QLatin1Char('|')
-            + (box->defaultButton() == box->button(QMessageBox::No) ? QStringLiteral("No") : QStringLiteral("?"));
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, this, [] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            dialog->done(QMessageBox::Cancel);
-    });
-    driver.start();
-    watchdog.start(5000);
-    window->newGame();
-    driver.stop();
+    driveRealBox([&] { window->newGame(); },
+                 [&](QMessageBox *box) {
+                     seen = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
+                         + QString::number(box->icon()) + QLatin1Char('|')
+                         + QString::number(box->standardButtons().toInt(), 16) + QLatin1Char('|')
+                         + (box->defaultButton() == box->button(QMessageBox::No) ? QStringLiteral("No")
+                                                                                 : QStringLiteral("?"));
+                 });
 
     const int yesNo = int(QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(seen, QStringLiteral("INIZIARE NUOVA GARA|INIZIAMO UNA NUOVA GARA  ?|%1|%2|No")
@@ -632,6 +711,29 @@ void GameFlowTest::realNewGameBoxDefaultsToNo()
     // No: nothing was asked after it, the window was not restarted.
     QVERIFY(!window->isVisible());
     QCOMPARE(window->state().playerName, QString());
+}
+
+// The real box shows a typed name as typed, and is wide enough for its whole
+// title beside a title bar's icon and three buttons (about 24 pixels each).
+void GameFlowTest::realBoxShowsTitleAndPlainText()
+{
+    QtDialogs real;
+    const QString title = QStringLiteral("Data 08/12/2026");
+    const QString text = QStringLiteral(" <b>Ada</b> vediamo se sei un vero campione  ");
+    QString shown;
+    int width = 0;
+    driveRealBox([&] { real.inform(nullptr, title, text); },
+                 [&](QMessageBox *box) {
+                     width = box->width();
+                     for (const QLabel *label : box->findChildren<QLabel *>())
+                         if (label->text() == text)
+                             shown = label->textFormat() == Qt::PlainText ? QStringLiteral("plain")
+                                                                          : QStringLiteral("markup");
+                 });
+    QCOMPARE(shown, QStringLiteral("plain"));
+    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    titleFont.setBold(true);
+    QVERIFY2(width >= QFontMetrics(titleFont).horizontalAdvance(title) + 4 * 24, qPrintable(QString::number(width)));
 }
 
 QTEST_MAIN(GameFlowTest)

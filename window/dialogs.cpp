@@ -1,17 +1,68 @@
 #include "dialogs.h"
 
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSpacerItem>
+
+namespace {
+
+// A box sizes itself to its text, and a window manager cuts a title that is
+// wider than that ("Data... 026"). This is the width that shows the whole
+// title in a bold title font beside a title bar's icon and three buttons,
+// each about as wide as the bar is tall.
+int widthForTitle(const QString &title)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int button = metrics.height() + 10;
+    return metrics.horizontalAdvance(title) + 5 * button;
+}
+
+// QMessageBox fixes its own size when it is shown, from its layout's minimum
+// size: a strut across the whole layout widens it.
+void fitTitle(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const QMargins margins = grid->contentsMargins();
+    const int strut = widthForTitle(box.windowTitle()) - margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(strut, 0, QSizePolicy::Fixed, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+// Names and other texts the pupil typed are shown as typed, never as markup.
+void showPlainText(QMessageBox &box)
+{
+    box.setTextFormat(Qt::PlainText);
+    fitTitle(box);
+}
+
+} // namespace
 
 QString QtDialogs::askText(QWidget *parent, const QString &title, const QString &prompt)
 {
-    return QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString());
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextEchoMode(QLineEdit::Normal);
+    for (QLabel *label : box.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+    box.setMinimumWidth(widthForTitle(title));
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 void QtDialogs::inform(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    showPlainText(box);
     box.exec();
 }
 
@@ -19,5 +70,6 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
+    showPlainText(box);
     return box.exec() == QMessageBox::Yes;
 }

@@ -13,6 +13,7 @@
 #include "weightunit.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QDate>
 #include <QEvent>
 #include <QLabel>
@@ -241,6 +242,11 @@ void Tavola::endGame()
         m_dialogs.inform(this, appTitle,
                          QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, offer.error.reason));
         break;
+    case OfferOutcome::Unreadable:
+        m_dialogs.inform(this, appTitle,
+                         QStringLiteral("Impossibile leggere il record da %1: %2. Il punteggio non è stato salvato.")
+                             .arg(offer.error.path, offer.error.reason));
+        break;
     case OfferOutcome::NotBeaten:
         break;
     }
@@ -260,6 +266,17 @@ void Tavola::newGame()
     hide();
     restoreDesign();
     start();
+}
+
+int runGame(Tavola &window)
+{
+    // exit(), not quit(): the game is over, so no close events and no last words.
+    const QMetaObject::Connection ends =
+        QObject::connect(&window, &Tavola::finished, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(0, &window, &Tavola::start);
+    const int code = QCoreApplication::exec();
+    QObject::disconnect(ends);
+    return code;
 }
 
 void Tavola::showEvent(QShowEvent *event)

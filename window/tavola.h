@@ -152,3 +152,10 @@ private:
     QAction *m_mnuS = nullptr;
     QAction *m_mnuNext = nullptr; // "NUOVO GIOCO"
 };
+
+// Plays one game in the application's event loop and returns its exit code.
+// The game starts inside the loop, not before it: a game that ends while a
+// box of its start is still open (the time may run out behind a record
+// error) then ends the loop and the process, instead of asking a loop that
+// has not started yet to stop, which it would never hear.
+int runGame(Tavola &window);

@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Plays the real game binary, three times, as pupils would:
 
-- flow: a whole game driven from the keyboard in an Italian locale, one
+- flow: a whole game in an Italian locale, on a desktop that offers a
+  global menu: "NUOVO GIOCO" from the window's own menu bar, answered No
+  (nothing changes) and Yes (a fresh name prompt, greeting and clock, for a
+  name typed as markup and shown as typed); then from the keyboard one
   right and one wrong answer, the countdown in the minimised window's
   caption, the goodbye box and a new record written to the record files;
 - screenreader: the same as a blind pupil would play it, every question
@@ -30,6 +33,7 @@ import screenreader
 from screenreader import Reader
 
 import pyatspi
+from gi.repository import Gio, GLib
 
 CAPTION = "Giocare con le ponderine"
 UNITS = ["mg", "cg", "dg", "g", "dag", "hg", "Kg"]
@@ -256,6 +260,43 @@ def next_question(reader):
     reader.wait_labelled({"Messaggio": ""})
 
 
+def click(acc, what):
+    """A mouse click in the middle of a control, where the game says it is."""
+    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    if box.width <= 0 or box.height <= 0:
+        raise Failure(f"{what} has no place on the screen")
+    desktop.run("xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),
+                "click", "1")
+
+
+def new_game(game, wid, yes):
+    """"NUOVO GIOCO" from the window's menu bar, and the answer to its question."""
+    reader = game.reader
+    desktop.activate(wid, "the main window")
+    item = wait_for("'NUOVO GIOCO' in the window's menu bar",
+                    lambda: reader.find(pyatspi.ROLE_MENU_ITEM, "NUOVO GIOCO"))
+    click(item, "'NUOVO GIOCO'")
+    box = game.wait_window("the new-game question, called 'INIZIARE NUOVA GARA'",
+                           lambda t: t == "INIZIARE NUOVA GARA")
+    wait_for("the text 'INIZIAMO UNA NUOVA GARA  ?'",
+             lambda: "INIZIAMO UNA NUOVA GARA  ?" in reader.label_texts())
+    wait_equal("the new-game question's buttons", lambda: reader.buttons("INIZIARE NUOVA GARA"), ["No", "Sì"])
+    if yes:
+        window = reader.top_level("INIZIARE NUOVA GARA")
+        click(next(acc for acc in reader.nodes(window)
+                   if acc.getRole() == pyatspi.ROLE_PUSH_BUTTON and acc.name == "Sì"), "the button 'Sì'")
+    else:
+        # No is the default: Enter answers it.
+        confirm(game, box, "INIZIARE NUOVA GARA", "the new-game question")
+
+
+def clock_seconds(reader):
+    m = re.fullmatch(r"(\d\d):([0-5]\d):([0-5]\d)", reader.labelled("Tempo restante"))
+    if not m:
+        raise Failure(f"'Tempo restante' reads {reader.labelled('Tempo restante')!r}")
+    return int(m[1]) * 3600 + int(m[2]) * 60 + int(m[3])
+
+
 def say_goodbye(h, game, wid, scenario, date_text):
     """Alt+X: the goodbye box, dated today, telling the seconds left. Returns them."""
     before = datetime.date.today()
@@ -313,19 +354,63 @@ def write_record(data_home, score, name):
         f.write(record_bytes(name))
 
 
+def offer_global_menu(binary):
+    """Takes the bus name that a desktop with a global menu owns, as Qt's own
+    theme spells it (read out of the Qt library the game runs with). Qt looks
+    for it as a program starts; with it there, a menu bar not kept in its
+    window leaves the window, and so do actions that have no menu.
+    Returns the connection, which holds the name while it lives."""
+    libs = desktop.run("ldd", binary)
+    gui = re.search(r"libQt6Gui\S*\s+=>\s+(\S+)", libs)
+    if not gui:
+        raise Failure(f"{binary} does not use libQt6Gui")
+    names = set(re.findall(rb"[A-Za-z.]+\.AppMenu\.Registrar", open(gui[1], "rb").read()))
+    if len(names) != 1:
+        raise Failure(f"{gui[1]} names no one global menu service: {names}")
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                          "RequestName", GLib.Variant("(su)", (names.pop().decode(), 4)),
+                          GLib.VariantType("(u)"), Gio.DBusCallFlags.NONE, 10000, None)
+    if reply.unpack()[0] != 1:
+        raise Failure("could not own the global menu's bus name")
+    return bus
+
+
 # --- the scenarios -----------------------------------------------------------
 
 def flow(h):
-    """A whole game from the keyboard in an Italian locale, on a first run."""
+    """A whole game in an Italian locale, on a first run, after a new game."""
     data = h.data_home("flow")
+    name = "<b>Ada</b>"
     with h.start("flow", data, "it_IT.UTF-8") as game:
-        name_prompt(h, game, "flow", "Ada")
-        welcome(h, game, "flow", "Ada")
+        name_prompt(h, game, "flow", "Ugo")
+        welcome(h, game, "flow", "Ugo")
         wid = main_window(game)
         reader = game.reader
         # On a first run the record files are made, empty, before anyone plays.
         expect_files(data, b"", b"")
-        reader.wait_labelled({"Sfidante": "Ada"})
+        reader.wait_labelled({"Sfidante": "Ugo"})
+        first, _ = read_question(reader, ",")
+
+        # "NUOVO GIOCO", No: the same question waits, the clock goes on.
+        wait_for("the clock to run a few seconds", lambda: clock_seconds(reader) <= GAME_SECONDS - 4, timeout=15)
+        new_game(game, wid, yes=False)
+        wait_for("the focus back in the main window", lambda: desktop.active_window() == wid, timeout=5)
+        if read_question(reader, ",")[0] != first or reader.labelled("Sfidante") != "Ugo":
+            raise Failure("answering No to the new-game question changed the game")
+        old_clock = clock_seconds(reader)
+        if old_clock > GAME_SECONDS - 4:
+            raise Failure(f"the clock went back to {old_clock} s after No")
+
+        # Yes: a fresh prompt, greeting and clock; the name is shown as typed.
+        new_game(game, wid, yes=True)
+        game.seen.discard(wid)
+        name_prompt(h, game, "flow", name)
+        welcome(h, game, "flow", name)
+        wid = main_window(game)
+        reader.wait_labelled({"Sfidante": name})
+        if not old_clock < clock_seconds(reader):
+            raise Failure(f"the new game's clock reads {reader.labelled('Tempo restante')}, not a fresh one")
 
         question, expected = read_question(reader, ",")
         h.screenshot(wid, "flow-3-question")
@@ -358,7 +443,7 @@ def flow(h):
         # One right answer beats the empty record.
         record_box(h, game, "flow-7")
         expect_clean_exit(game)
-        expect_files(data, b"1\r\n", b"Ada\r\n")
+        expect_files(data, b"1\r\n", name.encode() + b"\r\n")
 
 
 def screen_reader(h):
@@ -445,6 +530,7 @@ def main():
     screenreader.announce_screen_reader()
     for pid in screenreader.session_helper_pids():
         h.track(pid)
+    global_menu = offer_global_menu(h.binary)  # noqa: F841 - holds the name until the end
 
     passed = failed = 0
     for name, scenario in SCENARIOS:

@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <utility>
 
@@ -48,30 +50,75 @@ constexpr int lockWaitMs = 3000;
 // game has ended is taken over at once.
 constexpr int staleLockMs = 10000;
 
-// The new content of a record file, written beside it and flushed to disk,
-// ready to replace the file; no fallback to writing in place.
-RecordError stageLine(QSaveFile &file, const QString &text)
+// The new content of a record file, written and flushed to disk beside it
+// under a name of its own ("tvk.txt.Ab12Cd"), then put in the file's place
+// by one rename: the old content or the new, never a truncated file. What is
+// not put in place is removed again.
+class StagedLine
 {
-    if (!file.open(QIODevice::WriteOnly))
-        return {file.fileName(), file.errorString()};
-    const QByteArray bytes = toWindows1252(text) + QByteArrayLiteral("\r\n");
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {file.fileName(), reason};
+public:
+    explicit StagedLine(const QString &path)
+        // A link is followed, so the file it points to gets the new content.
+        : m_path(QFileInfo(path).isSymLink() ? QFileInfo(path).symLinkTarget() : path),
+          m_file(m_path + QStringLiteral(".XXXXXX"))
+    {
     }
-#ifndef Q_OS_WIN
-    // commit() syncs too, but only as it replaces the file: synced here, both
-    // files are ready before the first one is replaced.
-    ::fsync(file.handle());
+
+    RecordError write(const QString &text)
+    {
+        // Found now, not when the first file has been replaced already.
+        if (QFileInfo(m_path).isDir())
+            return {m_path, QString::fromStdString(std::make_error_code(std::errc::is_a_directory).message())};
+        if (!m_file.open())
+            return {m_path, m_file.errorString()};
+        // The new file keeps the old one's permissions, or gets the usual ones.
+        const QFileInfo old(m_path);
+        m_file.setPermissions(old.exists() ? old.permissions()
+                                           : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray bytes = toWindows1252(text) + QByteArrayLiteral("\r\n");
+        if (m_file.write(bytes) != bytes.size() || !m_file.flush() || !syncToDisk())
+            return {m_path, m_file.errorString()};
+        // Asking the name gives the file one where Qt made it without: done
+        // here, so that nothing but the rename is left for replace().
+        m_staged = QFile::encodeName(m_file.fileName()).toStdString();
+        m_target = QFile::encodeName(m_path).toStdString();
+        m_file.close();
+        return {};
+    }
+
+    RecordError replace()
+    {
+        std::error_code error;
+        std::filesystem::rename(m_staged, m_target, error);
+        if (error)
+            return {m_path, QString::fromStdString(error.message())};
+        m_file.setAutoRemove(false);
+        return {};
+    }
+
+private:
+    bool syncToDisk()
+    {
+#ifdef Q_OS_WIN
+        return true; // the rename is what a crash can cut there
+#else
+        return ::fsync(m_file.handle()) == 0;
 #endif
-    return {};
-}
+    }
+
+    QString m_path;
+    QTemporaryFile m_file;
+    std::string m_staged;
+    std::string m_target;
+};
 
 // A temporary file that a save of one of the record files left behind when
-// it was cut short: the file's name, a dot and six letters or digits.
+// it was cut short: the file's name, a dot and six letters or digits; or
+// what the lock leaves when a game is cut short as it clears a stale lock.
 bool isLeftoverOfSave(const QString &entry)
 {
+    if (entry.startsWith(QLatin1String("tvk.txt.lock.rmlock")))
+        return true;
     for (const QLatin1String record : {QLatin1String("tvk.txt."), QLatin1String("ntvk.txt.")}) {
         if (!entry.startsWith(record) || entry.size() != record.size() + 6)
             continue;
@@ -329,15 +376,15 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
 
     // Both new contents on disk first, then the two replacements back to
     // back, score first: a crash between them is all but impossible.
-    QSaveFile score(scorePath());
-    QSaveFile name(namePath());
-    if (RecordError error = stageLine(score, playerScoreText); error.isError())
+    StagedLine score(scorePath());
+    StagedLine name(namePath());
+    if (RecordError error = score.write(playerScoreText); error.isError())
         return {OfferOutcome::Failed, error};
-    if (RecordError error = stageLine(name, nameForFile(playerName)); error.isError())
+    if (RecordError error = name.write(nameForFile(playerName)); error.isError())
         return {OfferOutcome::Failed, error};
-    if (!score.commit())
-        return {OfferOutcome::Failed, {scorePath(), score.errorString()}};
-    if (!name.commit())
-        return {OfferOutcome::Failed, {namePath(), name.errorString()}};
+    if (RecordError error = score.replace(); error.isError())
+        return {OfferOutcome::Failed, error};
+    if (RecordError error = name.replace(); error.isError())
+        return {OfferOutcome::Failed, error};
     return {OfferOutcome::Saved, {}};
 }

@@ -288,13 +288,13 @@ void TstRecordStore::noTemporaryFilesLeft()
     QCOMPARE(readBytes(store.scorePath()), QByteArray("8\r\n"));
 }
 
-// A save cut short leaves "tvk.txt.Ab12Cd" beside the record; only such names go.
+// A save cut short leaves "tvk.txt.Ab12Cd" (or a lock's "tvk.txt.lock.rmlock") beside the record; only such names go.
 void TstRecordStore::leftoversOfSavesRemoved()
 {
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.bak", "tvk.txt.Ab12Cde",
+    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.lock.rmlock", "tvk.txt.bak", "tvk.txt.Ab12Cde",
                              "tvk.txt.Ab-2Cd", "notes.txt.Ab12Cd", "xtvk.txt.Ab12Cd"})
         writeBytes(tmp.filePath(QLatin1String(name)), "x");
     writeBytes(store.scorePath(), "12\r\n");

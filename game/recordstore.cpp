@@ -50,6 +50,15 @@ constexpr int lockWaitMs = 3000;
 // game has ended is taken over at once.
 constexpr int staleLockMs = 10000;
 
+std::filesystem::path nativePath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
 // The new content of a record file, written and flushed to disk beside it
 // under a name of its own ("tvk.txt.Ab12Cd"), then put in the file's place
 // by one rename: the old content or the new, never a truncated file. What is
@@ -80,8 +89,8 @@ public:
             return {m_path, m_file.errorString()};
         // Asking the name gives the file one where Qt made it without: done
         // here, so that nothing but the rename is left for replace().
-        m_staged = QFile::encodeName(m_file.fileName()).toStdString();
-        m_target = QFile::encodeName(m_path).toStdString();
+        m_staged = nativePath(m_file.fileName());
+        m_target = nativePath(m_path);
         m_file.close();
         return {};
     }
@@ -108,8 +117,8 @@ private:
 
     QString m_path;
     QTemporaryFile m_file;
-    std::string m_staged;
-    std::string m_target;
+    std::filesystem::path m_staged;
+    std::filesystem::path m_target;
 };
 
 // A temporary file that a save of one of the record files left behind when
@@ -375,7 +384,7 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
     }
 
     // Both new contents on disk first, then the two replacements back to
-    // back, score first: a crash between them is all but impossible.
+    // back, score first: all a crash can still cut between them is one rename.
     StagedLine score(scorePath());
     StagedLine name(namePath());
     if (RecordError error = score.write(playerScoreText); error.isError())

@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ponderine"));
     // Lets desktops match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.ponderine.Ponderine"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ponderine.ponderine"));
     QApplication::setWindowIcon(applicationIcon());
     // A steady text cursor: a blinking one repaints the answer box twice a
     // second and wakes the program while the pupil thinks.

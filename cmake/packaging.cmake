@@ -1,13 +1,15 @@
 # Desktop integration and the Debian package.
 #
-# Installs the desktop entry, the AppStream metainfo and the scalable icon
-# beside the executable, and sets up CPack so that `cpack -G DEB` in the
-# build folder makes ponderine_<version>_<arch>.deb. The tests with the
-# label "packaging" check the files, an installed tree and the package.
+# Installs the desktop entry, the AppStream metainfo, the scalable icon, the
+# manual pages and the changelog beside the executable, and sets up CPack so
+# that `cpack -G DEB` in a Release build folder makes
+# ponderine_<version>_<arch>.deb. The tests with the label "packaging" check
+# the files, an installed tree and the package (with lintian). Why the
+# package looks as it does: docs/packaging.md.
 
 include(GNUInstallDirs)
 
-set(PONDERINE_APP_ID org.ponderine.Ponderine)
+set(PONDERINE_APP_ID org.ponderine.ponderine)
 set(PONDERINE_DESKTOP_FILE ${PROJECT_SOURCE_DIR}/desktop/${PONDERINE_APP_ID}.desktop)
 set(PONDERINE_METAINFO_FILE ${PROJECT_SOURCE_DIR}/desktop/${PONDERINE_APP_ID}.metainfo.xml)
 set(PONDERINE_ICON_FILE ${PROJECT_SOURCE_DIR}/window/art/icon-scalable.svg
@@ -16,6 +18,23 @@ if(NOT EXISTS "${PONDERINE_ICON_FILE}")
     message(WARNING "The application icon ${PONDERINE_ICON_FILE} does not exist yet: "
                     "`cmake --install` and `cpack` will fail until it does.")
 endif()
+
+# Debian keeps games in /usr/games (Policy 11.11); the menu entry finds the
+# program on PATH.
+install(TARGETS ponderine RUNTIME DESTINATION games)
+# qt_standard_project_setup() gives installed programs the run path
+# $ORIGIN:$ORIGIN/../lib, meant for a Qt bundled beside them. The game uses
+# the system's Qt, and Debian wants no run path in /usr/games.
+set_property(TARGET ponderine PROPERTY INSTALL_RPATH "")
+# A stripping install (cpack, `cmake --install --strip`) runs plain strip,
+# which leaves the compiler's .comment notes; strip them as Debian's own
+# tools do.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/$<TARGET_FILE_NAME:ponderine>\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
 
 install(FILES ${PONDERINE_DESKTOP_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -28,10 +47,26 @@ install(FILES ${PONDERINE_ICON_FILE}
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# qt_standard_project_setup() gives installed programs the run path
-# $ORIGIN:$ORIGIN/../lib, meant for a Qt bundled beside them. The game uses
-# the system's Qt, and Debian wants no run path in /usr/bin.
-set_property(TARGET ponderine PROPERTY INSTALL_RPATH "")
+# The manual pages (section 6, for games) carry the project version; they and
+# the changelog are installed compressed as Debian wants them: gzip -9n, with
+# no file name or time stamp inside, so that the same sources give the same
+# package.
+set(_docs_dir ${PROJECT_BINARY_DIR}/docs)
+configure_file(${PROJECT_SOURCE_DIR}/man/ponderine.6.in ${_docs_dir}/man/ponderine.6 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/man/ponderine.it.6.in ${_docs_dir}/man/it/ponderine.6 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/CHANGELOG ${_docs_dir}/changelog COPYONLY)
+set(_compressed_docs)
+foreach(doc man/ponderine.6 man/it/ponderine.6 changelog)
+    add_custom_command(OUTPUT ${_docs_dir}/${doc}.gz
+        COMMAND gzip -9nkf ${_docs_dir}/${doc}
+        DEPENDS ${_docs_dir}/${doc}
+        VERBATIM)
+    list(APPEND _compressed_docs ${_docs_dir}/${doc}.gz)
+endforeach()
+add_custom_target(ponderine_docs ALL DEPENDS ${_compressed_docs})
+install(FILES ${_docs_dir}/man/ponderine.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${_docs_dir}/man/it/ponderine.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man6)
+install(FILES ${_docs_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # CPack: one Debian package holding everything that is installed.
 set(CPACK_GENERATOR DEB)
@@ -55,17 +90,15 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_NAME ponderine)
+# Section games, with the program in /usr/games (Debian Policy 11.11).
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ponderine developers <dev@ponderine.invalid>")
-# dpkg-shlibdeps finds the shared libraries the program links (Qt, libc,
-# libstdc++ ...). What Qt loads at run time has to be named: the SVG image and
-# icon plugins (libqt6svg6) for the artwork, the platform plugins and the fonts
-# the game draws with. (On Debian 12 the xcb platform plugin itself comes with
-# libqt6gui6; on Wayland the game runs through XWayland.)
+# dpkg-shlibdeps finds the shared libraries the program links, libqt6svg6
+# included (it also holds the SVG plugins); the X11 and offscreen platform
+# plugins come with libqt6gui6. Only the fonts the game draws with are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6svg6, qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core")
 # Qt's own texts (the boxes' buttons) in the pupil's language; the game works without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 
@@ -77,14 +110,18 @@ if(PONDERINE_TESTS)
 
     add_test(NAME desktop_files_valid
         COMMAND ${PONDERINE_BASH} ${_packaging_tests}/desktop_files_valid.sh
-                ${PONDERINE_DESKTOP_FILE} ${PONDERINE_METAINFO_FILE} ${PROJECT_VERSION})
+                ${PONDERINE_DESKTOP_FILE} ${PONDERINE_METAINFO_FILE}
+                ${PROJECT_SOURCE_DIR}/CHANGELOG ${PROJECT_VERSION})
     add_test(NAME install_tree
         COMMAND ${PONDERINE_BASH} ${_packaging_tests}/install_tree.sh
                 ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR} ${PONDERINE_APP_ID})
+    # Builds its own Release tree of the game, as a packager would: it takes
+    # every core, so it runs alone.
     add_test(NAME debian_package
         COMMAND ${PONDERINE_BASH} ${_packaging_tests}/debian_package.sh
-                ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${PONDERINE_APP_ID})
+                ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}
+                ${PROJECT_VERSION} ${PONDERINE_APP_ID})
     set_tests_properties(desktop_files_valid PROPERTIES LABELS packaging TIMEOUT 60)
     set_tests_properties(install_tree PROPERTIES LABELS packaging TIMEOUT 120)
-    set_tests_properties(debian_package PROPERTIES LABELS packaging TIMEOUT 300)
+    set_tests_properties(debian_package PROPERTIES LABELS packaging TIMEOUT 900 RUN_SERIAL ON)
 endif()

@@ -4,17 +4,18 @@
 # What building and running the game needs.
 PONDERINE_RUNTIME_PACKAGES=(
     build-essential cmake
-    qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    qt6-base-dev qt6-svg-dev
     fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
 )
 # What the tests need on top: an X server, a window manager and the tools that
 # drive them, and the session and accessibility buses with a client that reads
 # the game as a screen reader does (for Debian's own /usr/bin/python3); the
-# bench's window watcher is built against the three X libraries.
+# bench's window watcher is built against the three X libraries; lintian
+# judges the Debian package.
 PONDERINE_TEST_PACKAGES=(
     xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick
     dbus at-spi2-core python3-pyatspi
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev lintian
     libx11-dev libxdamage-dev libxtst-dev
 )
 

@@ -18,8 +18,9 @@ prefix=$root/usr
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 icon=$prefix/share/icons/hicolor/scalable/apps/$id.svg
-[ -f "$prefix/bin/ponderine" ] && [ -x "$prefix/bin/ponderine" ] || fail "bin/ponderine is not installed as a program"
-for f in "$desktop" "$metainfo" "$icon"; do
+[ -f "$prefix/games/ponderine" ] && [ -x "$prefix/games/ponderine" ] || fail "games/ponderine is not installed as a program"
+for f in "$desktop" "$metainfo" "$icon" "$prefix/share/man/man6/ponderine.6.gz" \
+         "$prefix/share/man/it/man6/ponderine.6.gz" "$prefix/share/doc/ponderine/changelog.gz"; do
     [ -f "$f" ] || fail "${f#"$prefix"/} is not installed"
 done
 
@@ -28,7 +29,7 @@ exec_program=$(desktop_value "$desktop" Exec | awk '{ print $1 }')
 case $exec_program in
     */*) fail "Exec '$exec_program' is a path: the entry would break under another prefix" ;;
 esac
-[ -x "$prefix/bin/$exec_program" ] || fail "Exec '$exec_program' is not an installed program in bin/"
+[ -x "$prefix/games/$exec_program" ] || fail "Exec '$exec_program' is not an installed program in games/"
 
 # Icon is a theme name: an icon file of that name must be in the hicolor theme.
 icon_name=$(desktop_value "$desktop" Icon)
@@ -45,9 +46,9 @@ launchable=$(xml_texts "$metainfo" launchable)
 # The validator's view of the installed tree: the metainfo and the desktop file it launches.
 appstreamcli validate-tree --no-net --no-color "$root" || fail "appstreamcli validate-tree rejects the installed tree"
 
-# Only the game goes to bin/, and nothing (static libraries, test programs,
-# headers) goes outside bin/ and share/.
-stray=$(cd "$prefix" && find . -type f ! -path './share/*' ! -path ./bin/ponderine)
+# Only the game goes to games/, and nothing (static libraries, test programs,
+# headers) goes outside games/ and share/.
+stray=$(cd "$prefix" && find . -type f ! -path './share/*' ! -path ./games/ponderine)
 [ -z "$stray" ] || fail "unexpected installed files: $stray"
 
 echo "PASS: installed tree"

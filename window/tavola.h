@@ -83,6 +83,9 @@ private:
     void setLabelText(QLabel *label, const QString &text);
     void setLabelText(AutoSizeLabel *label, const QString &text);
     void announce(QLabel *label);
+    // Drops what assistive tools were told of the control: they meet it as
+    // a new object, its role and name as they are now, without the focus.
+    static void presentAnew(QWidget *widget);
 
     void styleRow(int row, quint32 bgr, qreal points);
 

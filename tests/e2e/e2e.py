@@ -178,14 +178,22 @@ class Harness:
 
 # --- steps every scenario takes ----------------------------------------------
 
-def confirm(game, box, caption, what):
+def press_to_close(game, wid, what, hold):
+    """Enter in a box; hold: kept down until the box has gone (see desktop.press_until)."""
+    if hold:
+        desktop.press_until("Return", f"{what} to close", lambda: wid not in desktop.visible_windows(game.pid))
+    else:
+        desktop.press("Return")
+
+
+def confirm(game, box, caption, what, hold=False):
     """Presses Enter in a message box, once it has the focus, down to its button."""
     desktop.activate(box, what)
     wait_for(f"a control of {what} to have the focus", lambda: game.reader.has_focus_in(caption))
-    desktop.press("Return")
+    press_to_close(game, box, what, hold)
 
 
-def name_prompt(h, game, scenario, name):
+def name_prompt(h, game, scenario, name, hold=False):
     """The first thing the game shows: it asks the pupil's name."""
     wid = game.wait_window("the name prompt, a window called 'Ponderine'",
                            lambda t: t == "Ponderine", timeout=START_TIMEOUT)
@@ -201,17 +209,17 @@ def name_prompt(h, game, scenario, name):
     wait_for("the name box to have the focus", lambda: Reader.focused(field))
     desktop.type_text(name)
     wait_equal("the name box", lambda: Reader.text_of(field), name)
-    desktop.press("Return")
+    press_to_close(game, wid, "the name prompt", hold)
 
 
-def welcome(h, game, scenario, name):
+def welcome(h, game, scenario, name, hold=False):
     text = f" {name} vediamo se sei un vero campione  "
     wid = game.wait_window("the welcome box", lambda t: t == "Ponderine")
     reader = game.reader
     wait_for(f"the welcome text {text!r}", lambda: text in reader.label_texts())
     wait_equal("the welcome box's buttons", lambda: reader.buttons("Ponderine"), ["OK"])
     h.screenshot(wid, f"{scenario}-2-welcome")
-    confirm(game, wid, "Ponderine", "the welcome box")
+    confirm(game, wid, "Ponderine", "the welcome box", hold)
 
 
 def main_window(game):
@@ -494,9 +502,10 @@ def orca(h):
         voice.start(timeout=SPEECH_TIMEOUT)
         with h.start("orca", data, "it_IT.UTF-8") as game:
             reader = game.reader
-            name_prompt(h, game, "orca", "Bea")
+            # Enter in a box is held down until the box has gone: see desktop.press_until.
+            name_prompt(h, game, "orca", "Bea", hold=True)
             voice.mark()
-            welcome(h, game, "orca", "Bea")
+            welcome(h, game, "orca", "Bea", hold=True)
             main_window(game)
             question, expected = spoken_question(reader)
             said = voice.wait_said("Orca to say the first question", said_in_order(f"{CAPTION} frame", "Risposta text", question),
@@ -526,15 +535,10 @@ def orca(h):
 
             step("farewell", ["alt+x"], re.compile(r"alert Data \d\d/\d\d/\d{4}"),
                  re.compile(r"Ciao a presto\. Ore \d+"))
-            # One right answer does not beat Ada's five: no record box, the
-            # game ends on the press. The release comes after: a key event
-            # Qt is still holding for the screen reader's answer as the
-            # game exits is one the sanitizer would report as leaked.
-            desktop.run("xdotool", "keydown", "Return")
-            try:
-                expect_clean_exit(game)
-            finally:
-                desktop.run("xdotool", "keyup", "Return")
+            # One right answer does not beat Ada's five: no record box, and
+            # the game ends on the press.
+            desktop.press_until("Return", "the game to end", lambda: game.proc.poll() is not None, timeout=30)
+            expect_clean_exit(game)
             if not voice.speech_made():
                 raise Failure(f"speech-dispatcher made no speech; see {voice.folder}")
     finally:

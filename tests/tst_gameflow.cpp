@@ -429,6 +429,7 @@ void GameFlowTest::newGameYes()
     QCOMPARE(label("Label2"), QStringLiteral("0,004"));
     QVERIFY(m_window->isVisible());
     QVERIFY(!control("cmdNext")->isEnabled());
+    QCOMPARE(control("cmdNext")->accessibleDescription(), QStringLiteral("Go")); // no verdict of the last game
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Giocare con le ponderine"));
 }
 

@@ -371,7 +371,7 @@ void Tavola::rememberDesign()
     m_design.clear();
     for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         DesignLook look {widget, {}, widget->font(), widget->palette(), widget->geometry(), widget->isEnabled(),
-                         widget->accessibleName()};
+                         widget->accessibleName(), widget->accessibleDescription()};
         if (auto *label = qobject_cast<QLabel *>(widget))
             look.text = label->text();
         else if (auto *line = qobject_cast<QLineEdit *>(widget))
@@ -401,6 +401,7 @@ void Tavola::restoreDesign()
         widget->setGeometry(look.geometry);
         widget->setEnabled(look.enabled);
         widget->setAccessibleName(look.accessibleName);
+        widget->setAccessibleDescription(look.accessibleDescription);
     }
     m_client->reset();
     m_cmdExit1->setFocus();

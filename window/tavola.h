@@ -75,6 +75,7 @@ private:
         QRect geometry;
         bool enabled = true;
         QString accessibleName;
+        QString accessibleDescription; // cmdNext's "Go" again, not the last game's verdict
     };
     void rememberDesign();
     void restoreDesign();

@@ -221,8 +221,9 @@ void Tavola::checkAnswer()
     setLabelText(m_lblScore, result.rightText);
     setLabelText(m_lblScore2, result.totalText);
     // Spoken with cmdNext as the focus moves there; its tooltip stays "Go".
-    m_cmdNext->setAccessibleDescription(QStringLiteral("%1; risposte esatte %2, errate %3, totali %4")
-                                    .arg(result.message.simplified(), result.rightText, result.wrongText, result.totalText));
+    m_cmdNext->setAccessibleDescription(
+        QStringLiteral("%1; risposte esatte %2, errate %3, totali %4")
+            .arg(result.message.simplified(), result.rightText, result.wrongText, result.totalText));
     m_cmdNext->setEnabled(true);
     m_cmdNext->setFocus();
 }

@@ -9,12 +9,14 @@ PONDERINE_RUNTIME_PACKAGES=(
 )
 # What the tests need on top: an X server, a window manager and the tools that
 # drive them, and the session and accessibility buses with a client that reads
-# the game as a screen reader does (for Debian's own /usr/bin/python3); the
-# bench's window watcher is built against the three X libraries; lintian
-# judges the Debian package.
+# the game as a screen reader does (for Debian's own /usr/bin/python3), and
+# the real screen reader with its speech server and voice (libao's null
+# driver stands in for a sound card); the bench's window watcher is built
+# against the three X libraries; lintian judges the Debian package.
 PONDERINE_TEST_PACKAGES=(
     xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick
     dbus at-spi2-core python3-pyatspi
+    orca speech-dispatcher speech-dispatcher-espeak-ng libao4
     desktop-file-utils appstream dpkg-dev lintian
     libx11-dev libxdamage-dev libxtst-dev
 )

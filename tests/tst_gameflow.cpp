@@ -30,11 +30,11 @@ namespace {
 
 enum Unit { mg = 1, cg, dg, g, dag, hg, Kg };
 
-// What a screen reader is told the control is called.
-QString spokenName(QWidget *widget)
+// What a screen reader is told the control is called, or what else it says of it.
+QString spokenName(QWidget *widget, QAccessible::Text text = QAccessible::Name)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
-    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("<not accessible>");
+    return accessible ? accessible->text(text) : QStringLiteral("<not accessible>");
 }
 
 // The names of the widgets of one window that were painted.
@@ -442,6 +442,7 @@ void GameFlowTest::newGameYes()
     QCOMPARE(label("Label2"), QStringLiteral("0,004"));
     QVERIFY(m_window->isVisible());
     QVERIFY(!control("cmdNext")->isEnabled());
+    QCOMPARE(control("cmdNext")->accessibleDescription(), QStringLiteral("Go")); // no verdict of the last game
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Giocare con le ponderine"));
 }
 
@@ -646,17 +647,28 @@ void GameFlowTest::closeBoxSaysNothing()
     QCOMPARE(readBytes(m_dataDir->filePath("tvk.txt")), QByteArray());
 }
 
-// A pupil who cannot see the screen hears the verdict and the counters.
+// A pupil who cannot see the screen hears the question, the verdict and the
+// counters, and no invitation to press what does nothing.
 void GameFlowTest::screenReaderHearsFeedback()
 {
     startGame(cg, g, 7);
+    QCOMPARE(spokenName(control("txtAnswer"), QAccessible::Description), QStringLiteral("7 centigrammi, quanti grammi?"));
     QCOMPARE(spokenName(control("lblMessage")), QStringLiteral("Messaggio"));
     answer(QStringLiteral("0.07"));
+    QCOMPARE(spokenName(control("cmdNext"), QAccessible::Description),
+             QStringLiteral("Sbagliato!! 0,07; risposte esatte 0, errate 1, totali 1"));
+    QCOMPARE(control("cmdNext")->toolTip(), QStringLiteral("Go"));
     QCOMPARE(spokenName(control("lblMessage")), QStringLiteral("Messaggio: Sbagliato!! 0,07"));
     QCOMPARE(spokenName(control("lblScore")), QStringLiteral("Risposte esatte: 0"));
     QCOMPARE(spokenName(control("lblScore1")), QStringLiteral("Risposte errate: 1"));
     QCOMPARE(spokenName(control("lblScore2")), QStringLiteral("Risposte totali: 1"));
     QCOMPARE(spokenName(control("lblconto")), QStringLiteral("Tempo restante: 00:15:00"));
+    QAccessibleInterface *command1 = QAccessible::queryAccessibleInterface(control("Command1"));
+    QCOMPARE(command1->role(), QAccessible::StaticText);
+    QCOMPARE(command1->text(QAccessible::Name), QStringLiteral("Command1, non fa niente"));
+    QAccessibleInterface *stopwatch = QAccessible::queryAccessibleInterface(control("Image1"));
+    QCOMPARE(stopwatch->role(), QAccessible::Graphic);
+    QCOMPARE(stopwatch->text(QAccessible::Description), QString()); // not its tooltip's "Clicca"
 }
 
 // Opens a real box with `open`, hands it to `look` once it is up, then

@@ -35,6 +35,19 @@ constexpr quint32 rowPlain = 0x000000;
 constexpr quint32 rowSource = 0x0000FF; // red
 constexpr quint32 rowTarget = 0x00FF00; // green
 
+// A question as a screen reader speaks it: "13 milligrammi, quanti chilogrammi?".
+QString spokenQuestion(const Question &question)
+{
+    // Singular and plural of each unit, by unit index 1..7.
+    static const char *const words[unitCount][2] = {
+        {"milligrammo", "milligrammi"}, {"centigrammo", "centigrammi"}, {"decigrammo", "decigrammi"},
+        {"grammo", "grammi"}, {"decagrammo", "decagrammi"}, {"ettogrammo", "ettogrammi"},
+        {"chilogrammo", "chilogrammi"}};
+    const auto word = [](int unit, bool plural) { return QString::fromLatin1(words[unit - 1][plural ? 1 : 0]); };
+    return QStringLiteral("%1 %2, quanti %3?")
+        .arg(QString::number(question.quantity), word(question.source, question.quantity != 1), word(question.target, true));
+}
+
 // The label shows the file's line, line end included; CR LF would show a stray box.
 QString shownLine(const QString &fileText)
 {
@@ -172,6 +185,12 @@ void Tavola::newQuestion()
 
     m_client->showGradient(tint);
 
+    // Spoken with the answer box as the focus lands in it. The box cleared
+    // above is, for a screen reader, the focus already (it follows the
+    // caret), and a focus it had would be taken in silence: met anew, it is not.
+    m_txtAnswer->setAccessibleDescription(spokenQuestion(m_state.current));
+    if (QAccessible::isActive())
+        presentAnew(m_txtAnswer);
     m_txtAnswer->setFocus();
     m_cmdNext->setEnabled(false);
     m_txtAnswer->setFocus();
@@ -202,6 +221,10 @@ void Tavola::checkAnswer()
     setLabelText(m_lblScore1, result.wrongText);
     setLabelText(m_lblScore, result.rightText);
     setLabelText(m_lblScore2, result.totalText);
+    // Spoken with cmdNext as the focus moves there; its tooltip stays "Go".
+    m_cmdNext->setAccessibleDescription(
+        QStringLiteral("%1; risposte esatte %2, errate %3, totali %4")
+            .arg(result.message.simplified(), result.rightText, result.wrongText, result.totalText));
     m_cmdNext->setEnabled(true);
     m_cmdNext->setFocus();
 }
@@ -289,6 +312,12 @@ void Tavola::showEvent(QShowEvent *event)
     // another program and back send no show event, so they pose nothing.
     if (!event->spontaneous())
         newQuestion();
+    // A screen reader that met the controls while the window was hidden
+    // keeps them as not visible, and its review of the window skips them.
+    if (!event->spontaneous() && QAccessible::isActive() && m_client) {
+        for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            presentAnew(widget);
+    }
 }
 
 void Tavola::resizeEvent(QResizeEvent *event)
@@ -341,6 +370,12 @@ void Tavola::announce(QLabel *label)
     QAccessible::updateAccessibility(&event);
 }
 
+void Tavola::presentAnew(QWidget *widget)
+{
+    // Made again on the next query, under a new id: a new object to a screen reader.
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(widget)));
+}
+
 void Tavola::rememberDesign()
 {
     for (QLabel *label : {static_cast<QLabel *>(m_lblMessage), static_cast<QLabel *>(m_lblScore),
@@ -354,7 +389,7 @@ void Tavola::rememberDesign()
     m_design.clear();
     for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         DesignLook look {widget, {}, widget->font(), widget->palette(), widget->geometry(), widget->isEnabled(),
-                         widget->accessibleName()};
+                         widget->accessibleName(), widget->accessibleDescription()};
         if (auto *label = qobject_cast<QLabel *>(widget))
             look.text = label->text();
         else if (auto *line = qobject_cast<QLineEdit *>(widget))
@@ -384,6 +419,7 @@ void Tavola::restoreDesign()
         widget->setGeometry(look.geometry);
         widget->setEnabled(look.enabled);
         widget->setAccessibleName(look.accessibleName);
+        widget->setAccessibleDescription(look.accessibleDescription);
     }
     m_client->reset();
     m_cmdExit1->setFocus();

@@ -75,6 +75,7 @@ private:
         QRect geometry;
         bool enabled = true;
         QString accessibleName;
+        QString accessibleDescription; // cmdNext's "Go" again, not the last game's verdict
     };
     void rememberDesign();
     void restoreDesign();
@@ -83,6 +84,9 @@ private:
     void setLabelText(QLabel *label, const QString &text);
     void setLabelText(AutoSizeLabel *label, const QString &text);
     void announce(QLabel *label);
+    // Drops what assistive tools were told of the control: they meet it as
+    // a new object, its role and name as they are now, without the focus.
+    static void presentAnew(QWidget *widget);
 
     void styleRow(int row, quint32 bgr, qreal points);
 

@@ -14,6 +14,7 @@
 #include "picturebutton.h"
 #include "weightunit.h"
 
+#include <QAccessibleWidget>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -209,10 +211,44 @@ void describe(QWidget *widget, const QString &accessibleName, const QString &too
     }
 }
 
+// Command1 and the pictures do nothing when pressed or clicked. A screen
+// reader is told what they are, the name in this property, as a still text
+// or picture, with no role or hint (Image1's tooltip says to click) that
+// invites a press; what a sighted pupil sees stays.
+constexpr char stillName[] = "stillName";
+
+class StillAccessible : public QAccessibleWidget
+{
+public:
+    explicit StillAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, qobject_cast<QLabel *>(widget) ? QAccessible::Graphic : QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return widget()->property(stillName).toString();
+        if (t == QAccessible::Description)
+            return QString();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *stillAccessible(const QString &, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (widget && widget->property(stillName).isValid())
+        return new StillAccessible(widget);
+    return nullptr;
+}
+
 } // namespace
 
 void Tavola::buildControls()
 {
+    static const bool stillInstalled = (QAccessible::installFactory(stillAccessible), true);
+    Q_UNUSED(stillInstalled);
     m_client = new Backdrop(this);
     m_client->setObjectName(QStringLiteral("client"));
     m_client->setMinimumSize(pixels(11880), pixels(8310));
@@ -340,6 +376,14 @@ void Tavola::buildControls()
     describe(m_lblnome1, QStringLiteral("Sfidante"));
     describe(m_lblnome, QStringLiteral("Nome del record"));
     describe(m_lblpunti, QStringLiteral("Punti del record"));
+    const std::pair<QWidget *, const char *> stills[] = {
+        {m_command1, "Command1, non fa niente"}, {m_image1, "Disegno di un cronometro"},
+        {m_image2, "Disegno di un manubrio"},    {m_image3, "Disegno di un coniglio"},
+        {m_image4, "Disegno di un omino"},       {m_image5, "Disegno di una creatura"}};
+    for (const auto &[widget, name] : stills) {
+        widget->setProperty(stillName, QString::fromUtf8(name));
+        presentAnew(widget); // met by now (a caption, a tooltip), as what it was made as
+    }
 
     QWidget *const tabOrder[] = {m_cmdExit1, m_cmdNext, m_txtAnswer, m_command1,
                                  m_text1[0], m_text1[1], m_text1[2], m_text1[3], m_text1[4], m_text1[5], m_text1[6],

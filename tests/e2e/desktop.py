@@ -139,6 +139,20 @@ def press(*keys):
     run("xdotool", "key", "--delay", "40", *keys)
 
 
+def press_until(key, what, done, timeout=15.0):
+    """Presses a key and holds it down until done() holds (autorepeat off).
+    With a screen reader listening to keys, Qt keeps each key event until the
+    reader has answered, and never frees one whose control has gone by then:
+    the release of a key that closed a box, which the sanitizer reports as a
+    leak. Released once the box is gone, the key goes to what is left."""
+    run("xset", "r", "off")
+    run("xdotool", "keydown", key)
+    try:
+        wait_for(what, done, timeout=timeout)
+    finally:
+        run("xdotool", "keyup", key)
+
+
 def screenshot(wid, path):
     """Saves a window (an X id, or "root" for the whole screen) as a PNG."""
     run("import", "-window", str(wid), path, timeout=30)

@@ -11,10 +11,13 @@
   read off the accessibility tree and every answer checked there, in the C
   locale, beating a record held by someone else with a name outside ASCII;
 - scaled: the game at twice the size, screenshots and no control cut off,
-  quit without an answer, which is no record.
+  quit without an answer, which is no record;
+- orca (only when named with --only): a game heard through the real screen
+  reader, each step checked in what Orca's log says it spoke.
 
 Run by run_e2e.sh, which provides the X server, the window manager and the
-session bus; this only needs Debian's python3 with pyatspi.
+session bus; this only needs Debian's python3 with pyatspi (and, for orca,
+Debian's orca and speech-dispatcher, started by speech.py).
 """
 
 import argparse
@@ -30,6 +33,7 @@ import traceback
 import desktop
 from desktop import Failure, wait_equal, wait_for
 import screenreader
+import speech
 from screenreader import Reader
 
 import pyatspi
@@ -178,14 +182,22 @@ class Harness:
 
 # --- steps every scenario takes ----------------------------------------------
 
-def confirm(game, box, caption, what):
+def press_to_close(game, wid, what, hold):
+    """Enter in a box; hold: kept down until the box has gone (see desktop.press_until)."""
+    if hold:
+        desktop.press_until("Return", f"{what} to close", lambda: wid not in desktop.visible_windows(game.pid))
+    else:
+        desktop.press("Return")
+
+
+def confirm(game, box, caption, what, hold=False):
     """Presses Enter in a message box, once it has the focus, down to its button."""
     desktop.activate(box, what)
     wait_for(f"a control of {what} to have the focus", lambda: game.reader.has_focus_in(caption))
-    desktop.press("Return")
+    press_to_close(game, box, what, hold)
 
 
-def name_prompt(h, game, scenario, name):
+def name_prompt(h, game, scenario, name, hold=False):
     """The first thing the game shows: it asks the pupil's name."""
     wid = game.wait_window("the name prompt, a window called 'Ponderine'",
                            lambda t: t == "Ponderine", timeout=START_TIMEOUT)
@@ -201,17 +213,17 @@ def name_prompt(h, game, scenario, name):
     wait_for("the name box to have the focus", lambda: Reader.focused(field))
     desktop.type_text(name)
     wait_equal("the name box", lambda: Reader.text_of(field), name)
-    desktop.press("Return")
+    press_to_close(game, wid, "the name prompt", hold)
 
 
-def welcome(h, game, scenario, name):
+def welcome(h, game, scenario, name, hold=False):
     text = f" {name} vediamo se sei un vero campione  "
     wid = game.wait_window("the welcome box", lambda t: t == "Ponderine")
     reader = game.reader
     wait_for(f"the welcome text {text!r}", lambda: text in reader.label_texts())
     wait_equal("the welcome box's buttons", lambda: reader.buttons("Ponderine"), ["OK"])
     h.screenshot(wid, f"{scenario}-2-welcome")
-    confirm(game, wid, "Ponderine", "the welcome box")
+    confirm(game, wid, "Ponderine", "the welcome box", hold)
 
 
 def main_window(game):
@@ -513,7 +525,117 @@ def scaled(h):
         expect_files(data, b"", b"")
 
 
-SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled)]
+# The unit words the game speaks, singular and plural, in UNITS' order.
+UNIT_WORDS = [("milligrammo", "milligrammi"), ("centigrammo", "centigrammi"), ("decigrammo", "decigrammi"),
+              ("grammo", "grammi"), ("decagrammo", "decagrammi"), ("ettogrammo", "ettogrammi"),
+              ("chilogrammo", "chilogrammi")]
+
+# Orca under the sanitizers on a busy two-core machine can take its time.
+SPEECH_TIMEOUT = 60
+
+
+def spoken_question(reader):
+    """What Orca must say for the question on the screen (read over AT-SPI,
+    as what is shown), and the answer to type."""
+    question, expected = read_question(reader, ",")
+    quantity, source, _, _, target = question.split()
+    words = lambda unit, plural: UNIT_WORDS[UNITS.index(unit)][1 if plural else 0]
+    return f"{quantity} {words(source, quantity != '1')}, quanti {words(target, True)}?", expected
+
+
+def said_in_order(*wanted):
+    """A check that the utterances hold each of wanted (a text, or a compiled
+    pattern that must match a whole utterance), in this order; Orca ends a
+    description with a full stop of its own."""
+    def check(said):
+        at = 0
+        for item in wanted:
+            while at < len(said):
+                text = said[at].removesuffix(".")
+                at += 1
+                if (text == item.removesuffix(".")) if isinstance(item, str) else item.fullmatch(text):
+                    break
+            else:
+                return False
+        return True
+    return check
+
+
+def said_each(*wanted):
+    """A check that each pattern in wanted is found in some utterance, in any
+    order: Orca's review reads the window's lines in an order of its own."""
+    return lambda said: all(any(pattern.search(text) for text in said) for pattern in wanted)
+
+
+def orca(h):
+    """A whole game heard through Orca, the screen reader of the desktop,
+    from the keyboard alone: what it says is read from its own log."""
+    data = h.data_home("orca")
+    write_record(data, "5", "Ada")
+    voice = speech.Orca(h, "orca")
+    steps = []
+
+    def step(name, keys, *wanted, typed=None, check=said_in_order):
+        voice.mark()
+        if typed is not None:
+            desktop.type_text(typed)
+        desktop.press(*keys)
+        said = voice.wait_said(f"Orca to say {wanted}", check(*wanted), timeout=SPEECH_TIMEOUT)
+        steps.append((name, said))
+
+    try:
+        voice.start(timeout=SPEECH_TIMEOUT)
+        with h.start("orca", data, "it_IT.UTF-8") as game:
+            reader = game.reader
+            # Enter in a box is held down until the box has gone: see desktop.press_until.
+            name_prompt(h, game, "orca", "Bea", hold=True)
+            voice.mark()
+            welcome(h, game, "orca", "Bea", hold=True)
+            main_window(game)
+            question, expected = spoken_question(reader)
+            said = voice.wait_said("Orca to say the first question", said_in_order(f"{CAPTION} frame", "Risposta text", question),
+                                   timeout=SPEECH_TIMEOUT)
+            steps.append(("first question", said))
+
+            wait_for("the answer box to have the focus", lambda: reader.is_focused(pyatspi.ROLE_TEXT, "Risposta"))
+            step("wrong answer", ["Return"], "Nuovo calcolo push button",
+                 f"Sbagliato!! {expected}; risposte esatte 0, errate 1, totali 1", typed="9" + expected)
+
+            voice.mark()
+            next_question(reader)
+            question, expected = spoken_question(reader)
+            said = voice.wait_said("Orca to say the next question", said_in_order("Risposta text", question),
+                                   timeout=SPEECH_TIMEOUT)
+            steps.append(("next question", said))
+
+            step("right answer", ["Return"], "Nuovo calcolo push button",
+                 f"{RIGHT}; risposte esatte 1, errate 1, totali 2", typed=expected)
+
+            # The time left and the record, on demand: the keypad's plus
+            # twice reads the whole window in Orca's flat review.
+            step("review of the window", ["KP_Add", "KP_Add"],
+                 *map(re.compile, [r"Tempo restante: 00:1[0-4]:[0-5]\d", "Il record  è di", "Nome del record: Ada",
+                                   "con punti", "Punti del record: 5"]), check=said_each)
+            desktop.press("KP_Subtract")  # out of flat review
+
+            step("farewell", ["alt+x"], re.compile(r"alert Data \d\d/\d\d/\d{4}"),
+                 re.compile(r"Ciao a presto\. Ore \d+"))
+            # One right answer does not beat Ada's five: no record box, and
+            # the game ends on the press.
+            desktop.press_until("Return", "the game to end", lambda: game.proc.poll() is not None, timeout=30)
+            expect_clean_exit(game)
+            if not voice.speech_made():
+                raise Failure(f"speech-dispatcher made no speech; see {voice.folder}")
+    finally:
+        with open(os.path.join(h.out, "orca-speech.txt"), "w") as f:
+            for name, said in steps:
+                f.write(f"{name}:\n" + "".join(f"    SPEECH OUTPUT: '{text}'\n" for text in said))
+        voice.stop()
+
+
+SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled), ("orca", orca)]
+# Run only when named with --only: a test of its own, as it needs Orca.
+ON_REQUEST = {"orca"}
 
 
 def main():
@@ -534,7 +656,7 @@ def main():
 
     passed = failed = 0
     for name, scenario in SCENARIOS:
-        if args.only and name not in args.only:
+        if (name not in args.only) if args.only else name in ON_REQUEST:
             continue
         started = time.monotonic()
         try:

@@ -315,12 +315,16 @@ RecordError RecordStore::ensureFilesExist() const
     QDir().mkpath(m_dataDir);
 
     // Only while no other game is saving: its temporary files are in use.
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(staleLockMs);
-    if (lock.tryLock(0)) {
-        const QDir dir(m_dataDir);
-        for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            if (isLeftoverOfSave(entry))
+    // Taking the lock writes it to disk, so it is taken only when there is
+    // something to remove, not at every start.
+    const QDir dir(m_dataDir);
+    QStringList leftovers = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    leftovers.removeIf([](const QString &entry) { return !isLeftoverOfSave(entry); });
+    if (!leftovers.isEmpty()) {
+        QLockFile lock(lockPath());
+        lock.setStaleLockTime(staleLockMs);
+        if (lock.tryLock(0)) {
+            for (const QString &entry : std::as_const(leftovers))
                 QFile::remove(dir.filePath(entry));
         }
     }

@@ -1,7 +1,6 @@
 #include "dialogs.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -13,15 +12,16 @@ namespace {
 
 // A box sizes itself to its text, and a window manager cuts a title that is
 // wider than that ("Data... 026"). This is the width that shows the whole
-// title in a bold title font beside a title bar's icon and three buttons,
-// each about as wide as the bar is tall.
-int widthForTitle(const QString &title)
+// title, in a bold face up to a quarter wider than the box's own, beside a
+// title bar's icon and three buttons, each about as wide as the bar is tall
+// and not under 24 pixels.
+// The box's font is measured, not a bold one: loading another face would
+// hold up the name prompt by some milliseconds.
+int widthForTitle(const QWidget &box, const QString &title)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
-    font.setBold(true);
-    const QFontMetrics metrics(font);
-    const int button = metrics.height() + 10;
-    return metrics.horizontalAdvance(title) + 5 * button;
+    const QFontMetrics metrics(box.font());
+    const int button = qMax(24, metrics.height() + 10);
+    return metrics.horizontalAdvance(title) * 5 / 4 + 5 * button;
 }
 
 // QMessageBox fixes its own size when it is shown, from its layout's minimum
@@ -32,7 +32,7 @@ void fitTitle(QMessageBox &box)
     if (!grid)
         return;
     const QMargins margins = grid->contentsMargins();
-    const int strut = widthForTitle(box.windowTitle()) - margins.left() - margins.right();
+    const int strut = widthForTitle(box, box.windowTitle()) - margins.left() - margins.right();
     grid->addItem(new QSpacerItem(strut, 0, QSizePolicy::Fixed, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
 }
@@ -55,7 +55,7 @@ QString QtDialogs::askText(QWidget *parent, const QString &title, const QString 
     box.setTextEchoMode(QLineEdit::Normal);
     for (QLabel *label : box.findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
-    box.setMinimumWidth(widthForTitle(title));
+    box.setMinimumWidth(widthForTitle(box, title));
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 

@@ -1,6 +1,5 @@
 #include "dialogs.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -37,8 +36,9 @@ void fitTitle(QMessageBox &box)
                   grid->columnCount());
 }
 
-// Names and other texts the pupil typed are shown as typed, never as markup.
-void showPlainText(QMessageBox &box)
+// Names and other texts the pupil typed are shown as typed, never as
+// markup, in a box wide enough for its title.
+void prepare(QMessageBox &box)
 {
     box.setTextFormat(Qt::PlainText);
     fitTitle(box);
@@ -62,7 +62,7 @@ QString QtDialogs::askText(QWidget *parent, const QString &title, const QString 
 void QtDialogs::inform(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    showPlainText(box);
+    prepare(box);
     box.exec();
 }
 
@@ -70,6 +70,6 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
-    showPlainText(box);
+    prepare(box);
     return box.exec() == QMessageBox::Yes;
 }

@@ -159,9 +159,10 @@ QWidget *TavolaLayoutTest::control(const QString &name, int index) const
 
 void TavolaLayoutTest::showActive()
 {
-    // Showing the window poses a question.
+    // A game under way: prompt and greeting answered, the first question up.
     m_random.queueQuestion(5, 3, 7, 4, 2);
-    m_window->show();
+    m_window->start();
+    m_dialogs.calls.clear();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
@@ -479,10 +480,9 @@ void TavolaLayoutTest::selfSizing()
     QVERIFY(label);
     const QRect before = label->geometry();
     const QString longText = QStringLiteral("Giovanni Battista Maria Bianchi Rossi");
+    label->setText(longText);
     if (auto *autoSize = qobject_cast<AutoSizeLabel *>(label))
-        autoSize->setText(longText);
-    else
-        label->setText(longText);
+        autoSize->fitToText();
 
     if (!sizesItself) {
         QCOMPARE(label->geometry(), before);
@@ -498,7 +498,8 @@ void TavolaLayoutTest::selfSizing()
     QVERIFY(label->height() >= metrics.height() + edges);
 
     // And it shrinks back.
-    qobject_cast<AutoSizeLabel *>(label)->setText(QStringLiteral("0"));
+    label->setText(QStringLiteral("0"));
+    qobject_cast<AutoSizeLabel *>(label)->fitToText();
     QVERIFY(label->width() < metrics.horizontalAdvance(longText));
 }
 
@@ -507,7 +508,9 @@ void TavolaLayoutTest::emptyNameLeavesBareBox()
     auto *name = control<AutoSizeLabel>("lblnome1");
     QVERIFY(name);
     name->setText(QStringLiteral("Alessandra"));
+    name->fitToText();
     name->setText(QString());
+    name->fitToText();
     QCOMPARE(name->width(), 2); // the border, left and right
     QCOMPARE(name->height(), QFontMetrics(name->font()).height() + 2);
     QCOMPARE(name->frameShape(), QFrame::Box);

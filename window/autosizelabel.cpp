@@ -1,15 +1,14 @@
 #include "autosizelabel.h"
 
-AutoSizeLabel::AutoSizeLabel(QWidget *parent) : CaptionLabel(parent)
+AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : CaptionLabel(text, parent)
 {
     // A framed QLabel otherwise indents its text by half an "x", which the
     // fitted width would cut off.
     setIndent(0);
 }
 
-void AutoSizeLabel::setText(const QString &text)
+void AutoSizeLabel::fitToText()
 {
-    QLabel::setText(text);
     resize(fittingSize());
 }
 

@@ -5,8 +5,6 @@
 #include <QPainter>
 #include <QStyle>
 
-CaptionLabel::CaptionLabel(QWidget *parent) : CaptionLabel(QString(), parent) { }
-
 CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(parent)
 {
     // Names come from the pupil and from the record file: "<b>Ada</b>" is shown as typed.

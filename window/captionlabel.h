@@ -12,7 +12,6 @@ class CaptionLabel : public QLabel
     Q_OBJECT
 
 public:
-    explicit CaptionLabel(QWidget *parent = nullptr);
     explicit CaptionLabel(const QString &text, QWidget *parent = nullptr);
 
 protected:

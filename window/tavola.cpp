@@ -55,6 +55,9 @@ QString shownLine(const QString &fileText)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// How long the name prompt has been up when the first game's controls are made.
+constexpr int promptUpMs = 200;
+
 } // namespace
 
 Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent)
@@ -64,37 +67,40 @@ Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, Q
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
     setWindowIcon(applicationIcon());
     setWindowState(Qt::WindowMaximized);
+
+    // The countdown's tick lives as long as the window. It runs from the
+    // window's making, like every control as the game knows it, until the
+    // load step stops it first thing.
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(1000);
+    connect(m_timer1, &QTimer::timeout, this, &Tavola::tick);
+    m_timer1->start();
 }
 
 void Tavola::build()
 {
-    if (m_client)
-        return;
-    buildMenu();
+    if (!m_mnuNext) {
+        buildMenu();
+        connect(m_mnuNext, &QAction::triggered, this, &Tavola::newGame);
+    }
+    // The last game's controls go at once, not later: nothing of them may
+    // answer or be found once the new ones are made.
+    delete takeCentralWidget();
     buildControls();
-    rememberDesign();
-
     connect(m_txtAnswer, &QLineEdit::returnPressed, this, &Tavola::checkAnswer);
     connect(m_cmdNext, &QAbstractButton::clicked, this, &Tavola::newQuestion);
     connect(m_cmdExit1, &QAbstractButton::clicked, this, &Tavola::endGame);
-    connect(m_timer1, &QTimer::timeout, this, &Tavola::tick);
-    connect(m_mnuNext, &QAction::triggered, this, &Tavola::newGame);
 }
 
 void Tavola::start()
 {
     load();
-    if (m_over)
+    if (m_phase == Phase::Over) // the time ran out behind a box of the load step
         return;
-    // The native window was made early, as the prompt's parent, at a nominal
-    // size. Qt gives a window first shown maximised the screen's free area;
-    // so does this one, or its first frame would be drawn at the design size
-    // and drawn again once the window manager has maximised it.
-    if (!m_placed) {
-        m_placed = true;
-        if (const QScreen *shownOn = screen())
-            setGeometry(shownOn->availableGeometry());
-    }
+    // Posed while the window is still hidden, so that its first frame shows it.
+    newQuestion();
+    placeOnFreeArea();
     showMaximized();
 }
 
@@ -102,38 +108,53 @@ void Tavola::load()
 {
     m_state.rightCount = 0;
     m_state.wrongCount = 0;
-    if (m_timer1)
-        m_timer1->stop();
+    m_timer1->stop(); // no countdown during the name prompt
 
-    // The controls are made behind the boxes, so that each comes at once: a
-    // moment after the prompt is up (no pupil types a name in a fifth of a
-    // second), or, if the name came sooner, while the greeting is being put
-    // on the screen. Their timer runs from the start; the countdown waits
-    // for the greeting.
-    const auto buildBehindBox = [this] {
-        if (m_client)
-            return;
-        build();
-        m_timer1->stop();
-    };
-    if (!m_client)
-        QTimer::singleShot(200, this, buildBehindBox);
+    buildSoon(promptUpMs);
     m_state.playerName = m_dialogs.askText(this, appTitle, QStringLiteral("Come ti chiami?"));
-    if (!m_client)
-        QTimer::singleShot(0, this, buildBehindBox);
+    buildSoon(0);
     m_dialogs.inform(this, appTitle,
                      QStringLiteral(" ") + m_state.playerName + QStringLiteral(" vediamo se sei un vero campione  "));
-    buildBehindBox(); // boxes that return without running the event loop
+    if (!m_client) // boxes that return without running the event loop
+        build();
     setLabelText(m_lblnome1, m_state.playerName);
 
     m_state.clock.StartCountdown();
     m_timer1->start();
+    m_phase = Phase::Playing;
     setLabelText(m_lblconto, m_state.clock.displayText());
 
-    m_state.rightCount = 0;
-    m_state.wrongCount = 0;
-
     loadRecord();
+}
+
+// Making the controls costs about as much as putting up the name prompt,
+// most of it the layout's fonts: made before the prompt they hold it back,
+// made after the greeting they hold back the first question. So the first
+// game makes them while its boxes are up: a fifth of a second after the
+// prompt is asked for (no pupil types a name sooner; made at once, they
+// delayed the prompt), or, if the name came sooner, in the greeting's event
+// loop. Once made, a timer left over does nothing.
+void Tavola::buildSoon(int delayMs)
+{
+    if (m_client)
+        return;
+    QTimer::singleShot(delayMs, this, [this] {
+        if (!m_client)
+            build();
+    });
+}
+
+void Tavola::placeOnFreeArea()
+{
+    // The native window was made early, as the prompt's parent, at a nominal
+    // size. Qt gives a window first shown maximised the screen's free area;
+    // so does this one, or its first frame would be drawn at the design size
+    // and drawn again once the window manager has maximised it.
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen *shownOn = screen())
+        setGeometry(shownOn->availableGeometry());
 }
 
 void Tavola::loadRecord()
@@ -160,7 +181,7 @@ void Tavola::loadRecord()
 
 void Tavola::newQuestion()
 {
-    if (m_over || !m_client) // over, or not built yet
+    if (!playing())
         return;
     m_txtAnswer->clear();
     setLabelText(m_lblMessage, QString());
@@ -212,7 +233,7 @@ void Tavola::styleRow(int row, quint32 bgr, qreal points)
 
 void Tavola::checkAnswer()
 {
-    if (m_over || !m_client) // over, or not built yet
+    if (!playing())
         return;
     const CheckResult result = ::checkAnswer(m_state, m_txtAnswer->text(), m_label2->text());
     setLabelText(m_lblMessage, result.message);
@@ -231,7 +252,7 @@ void Tavola::checkAnswer()
 
 void Tavola::tick()
 {
-    if (m_over || !m_client) // over, or not built yet
+    if (!playing())
         return;
     if (m_state.clock.tick() == CountdownClock::Tick::TimeOver) {
         endGame();
@@ -244,11 +265,11 @@ void Tavola::tick()
 
 void Tavola::endGame()
 {
-    if (m_over || !m_client) // over, or not built yet
+    if (!playing())
         return;
     // Stopped first, and marked over, so a tick that comes while the farewell
     // is open cannot run this a second time.
-    m_over = true;
+    m_phase = Phase::Over;
     m_timer1->stop();
 
     m_dialogs.inform(this, QStringLiteral("Data ") + shortDateText(QDate::currentDate(), locale()),
@@ -278,16 +299,18 @@ void Tavola::endGame()
 
 void Tavola::newGame()
 {
-    if (m_over || !m_client) // over, or not built yet
+    if (m_phase == Phase::Over)
         return;
     if (!m_dialogs.askYesNo(this, QStringLiteral("INIZIARE NUOVA GARA"), QStringLiteral("INIZIAMO UNA NUOVA GARA  ?")))
         return;
     // The time may have run out while the question was open.
-    if (m_over)
+    if (m_phase == Phase::Over)
         return;
-    // Unloaded and shown again: the controls as built, then a whole new start.
+    // Unloaded and shown again: the running game dropped unsaved, the
+    // controls made anew, then a whole new start.
+    m_phase = Phase::NotStarted;
     hide();
-    restoreDesign();
+    build();
     start();
 }
 
@@ -306,14 +329,9 @@ void Tavola::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     updateCaption();
-    // Shown by the program, not restored by the desktop: a new question,
-    // posed before the window's first frame, which then shows it at once
-    // instead of an empty window first. Boxes closing or focus moving to
-    // another program and back send no show event, so they pose nothing.
-    if (!event->spontaneous())
-        newQuestion();
-    // A screen reader that met the controls while the window was hidden
-    // keeps them as not visible, and its review of the window skips them.
+    // Shown by the program, not restored by the desktop: a screen reader
+    // that met the controls while the window was hidden keeps them as not
+    // visible, and its review of the window skips them.
     if (!event->spontaneous() && QAccessible::isActive() && m_client) {
         for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             presentAnew(widget);
@@ -345,12 +363,8 @@ void Tavola::updateCaption()
 void Tavola::setLabelText(QLabel *label, const QString &text)
 {
     label->setText(text);
-    announce(label);
-}
-
-void Tavola::setLabelText(AutoSizeLabel *label, const QString &text)
-{
-    label->setText(text);
+    if (auto *fitting = qobject_cast<AutoSizeLabel *>(label))
+        fitting->fitToText();
     announce(label);
 }
 
@@ -374,53 +388,4 @@ void Tavola::presentAnew(QWidget *widget)
 {
     // Made again on the next query, under a new id: a new object to a screen reader.
     QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(widget)));
-}
-
-void Tavola::rememberDesign()
-{
-    for (QLabel *label : {static_cast<QLabel *>(m_lblMessage), static_cast<QLabel *>(m_lblScore),
-                          static_cast<QLabel *>(m_lblScore1), static_cast<QLabel *>(m_lblScore2),
-                          static_cast<QLabel *>(m_lblconto), static_cast<QLabel *>(m_lblnome1),
-                          static_cast<QLabel *>(m_lblnome), static_cast<QLabel *>(m_lblpunti)}) {
-        label->setProperty("spokenRole", label->accessibleName());
-        announce(label);
-    }
-
-    m_design.clear();
-    for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        DesignLook look {widget, {}, widget->font(), widget->palette(), widget->geometry(), widget->isEnabled(),
-                         widget->accessibleName(), widget->accessibleDescription()};
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            look.text = label->text();
-        else if (auto *line = qobject_cast<QLineEdit *>(widget))
-            look.text = line->text();
-        else if (auto *box = qobject_cast<QPlainTextEdit *>(widget))
-            look.text = box->toPlainText();
-        m_design.push_back(look);
-    }
-}
-
-void Tavola::restoreDesign()
-{
-    for (const DesignLook &look : m_design) {
-        QWidget *widget = look.widget;
-        if (!widget)
-            continue;
-        if (auto *label = qobject_cast<QLabel *>(widget)) {
-            if (label->pixmap().isNull()) // setText would drop a picture
-                label->setText(look.text);
-        } else if (auto *line = qobject_cast<QLineEdit *>(widget)) {
-            line->setText(look.text);
-        } else if (auto *box = qobject_cast<QPlainTextEdit *>(widget)) {
-            box->setPlainText(look.text);
-        }
-        widget->setFont(look.font);
-        widget->setPalette(look.palette);
-        widget->setGeometry(look.geometry);
-        widget->setEnabled(look.enabled);
-        widget->setAccessibleName(look.accessibleName);
-        widget->setAccessibleDescription(look.accessibleDescription);
-    }
-    m_client->reset();
-    m_cmdExit1->setFocus();
 }

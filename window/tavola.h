@@ -2,13 +2,9 @@
 
 #include "gamestate.h"
 
-#include <QFont>
 #include <QMainWindow>
-#include <QPalette>
-#include <QPointer>
 
 #include <array>
-#include <vector>
 
 class AutoSizeLabel;
 class Backdrop;
@@ -32,12 +28,15 @@ class Tavola : public QMainWindow
 public:
     Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
 
-    // Makes the menu and the controls as they are before a game. start() does
-    // it after the name prompt; later calls do nothing.
+    // Makes the controls as they are before a game, and the menu the first
+    // time. A new game calls it again: the last game's controls are dropped
+    // and made anew, so this is the one description of the window's
+    // starting look. start() calls it behind the name prompt when nothing
+    // was made yet.
     void build();
 
     // Starts a game: the load step (name prompt, greeting, countdown, record),
-    // then the window is shown maximised, which poses the first question.
+    // the first question, then the window shown maximised.
     void start();
 
     const GameState &state() const { return m_state; }
@@ -60,29 +59,24 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Where the game is. Every slot asks: the controls answer the pupil only
+    // while a game is under way.
+    enum class Phase {
+        NotStarted, // before the countdown starts, or between games
+        Playing,
+        Over,       // said goodbye: nothing more may run
+    };
+    bool playing() const { return m_phase == Phase::Playing; }
+
     void load();
+    void buildSoon(int delayMs);
+    void placeOnFreeArea();
     void updateCaption();
     void loadRecord();
 
-    // Texts, fonts and colours of the controls as built, to put them back
-    // when a new game unloads the window.
-    struct DesignLook
-    {
-        QPointer<QWidget> widget;
-        QString text;
-        QFont font;
-        QPalette palette;
-        QRect geometry;
-        bool enabled = true;
-        QString accessibleName;
-        QString accessibleDescription; // cmdNext's "Go" again, not the last game's verdict
-    };
-    void rememberDesign();
-    void restoreDesign();
-
-    // Labels whose text a screen reader must hear when it changes.
+    // A label's new text; a self-sizing one fits it, and a screen reader
+    // hears it if the label is one it must follow.
     void setLabelText(QLabel *label, const QString &text);
-    void setLabelText(AutoSizeLabel *label, const QString &text);
     void announce(QLabel *label);
     // Drops what assistive tools were told of the control: they meet it as
     // a new object, its role and name as they are now, without the focus.
@@ -93,8 +87,7 @@ private:
     Dialogs &m_dialogs;
     RandomSource &m_random;
     GameState m_state;
-    std::vector<DesignLook> m_design;
-    bool m_over = false; // the game has ended; nothing more may run
+    Phase m_phase = Phase::NotStarted;
     bool m_placed = false; // given the screen's free area before it was first shown
 
     // Controls and menu bar as they are before the game starts (tavolalayout.cpp).

@@ -21,7 +21,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <optional>
 #include <utility>
@@ -116,10 +115,8 @@ public:
 
     AutoSizeLabel *autoSizeLabel(const char *name, Twips at, const QString &text, FontChoice font, Look look)
     {
-        auto *label = new AutoSizeLabel(m_client);
-        label->setText(text);
-        // The table's size is the one of the initial caption.
-        return styleLabel(place(label, name, at, font), look);
+        // Sized by the table, until a new caption is fitted.
+        return styleLabel(place(new AutoSizeLabel(text, m_client), name, at, font), look);
     }
 
     QLabel *picture(const char *name, Twips at)
@@ -262,7 +259,6 @@ void Tavola::buildControls()
     m_text4 = at.multiLineBox("Text4", {8880, 0, 1575, 1095}, text4Blank, {"Arial", 36}, Look().text(0x00C000).back(0xFFFFC0));
     m_text3 = at.textBox("Text3", {2400, 0, 1575, 1095}, QStringLiteral("Text3"), {"Arial", 36}, Look().text(0x0000FF).back(0xC0FFC0));
     m_text2 = at.textBox("Text2", {3000, 3000, 735, 285}, QStringLiteral("Text2"), {}, Look());
-    m_timer1 = new QTimer(this);
     m_text1[6] = at.textBox("Text1", {10680, 5520, 975, 615}, unitSymbol(1), sansRow, Look().centred());
     m_text1[5] = at.textBox("Text1", {10680, 4560, 975, 735}, unitSymbol(2), sansRow, Look().centred());
     m_text1[4] = at.textBox("Text1", {10680, 3720, 975, 735}, unitSymbol(3), sansRow, Look().centred());
@@ -306,7 +302,7 @@ void Tavola::buildControls()
     // sunken edge: square and drawn in plain lines, so they fill their whole
     // rectangle and a new background leaves them alone.
     auto *classic = new ClassicBoxStyle;
-    classic->setParent(this);
+    classic->setParent(m_client);
     for (QWidget *box : std::initializer_list<QWidget *> {m_text6, m_text3, m_txtAnswer, m_text4, m_text2}) {
         box->setStyle(classic);
         QPalette palette = box->palette();
@@ -328,9 +324,6 @@ void Tavola::buildControls()
     }
     m_shape1->setProperty("index", 0);
 
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(1000);
-    m_timer1->start();
 
     m_text2->hide();
     m_label2->hide();
@@ -376,6 +369,12 @@ void Tavola::buildControls()
     describe(m_lblnome1, QStringLiteral("Sfidante"));
     describe(m_lblnome, QStringLiteral("Nome del record"));
     describe(m_lblpunti, QStringLiteral("Punti del record"));
+    // Labels a screen reader follows: it hears what each is, then what it says.
+    for (QLabel *label : std::initializer_list<QLabel *> {m_lblMessage, m_lblScore, m_lblScore1, m_lblScore2,
+                                                           m_lblconto, m_lblnome1, m_lblnome, m_lblpunti}) {
+        label->setProperty("spokenRole", label->accessibleName());
+        announce(label);
+    }
     const std::pair<QWidget *, const char *> stills[] = {
         {m_command1, "Command1, non fa niente"}, {m_image1, "Disegno di un cronometro"},
         {m_image2, "Disegno di un manubrio"},    {m_image3, "Disegno di un coniglio"},

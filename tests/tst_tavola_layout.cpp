@@ -131,6 +131,8 @@ private slots:
     void accessKeys();
     void classicEdges_data();
     void classicEdges();
+    void captionsDrawAsQLabel_data();
+    void captionsDrawAsQLabel();
 
 private:
     QWidget *control(const QString &name, int index = -1) const;
@@ -677,6 +679,50 @@ void TavolaLayoutTest::accessKeys()
     QTest::keyClick(m_window.get(), Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE(nextClicks.size(), 1);
     QCOMPARE(exitClicks.size(), 1);
+}
+
+void TavolaLayoutTest::captionsDrawAsQLabel_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+
+    // One row for each way the window's labels are set up.
+    QTest::newRow("plain") << "Label12" << "Il record  è di ";
+    QTest::newRow("boxed") << "lblconto" << "00:14:59";
+    QTest::newRow("centred") << "lblMessage" << "Esatto, è incredibile!!!";
+    QTest::newRow("filled, centred") << "Label4" << "=";
+    QTest::newRow("fitted, boxed, centred") << "lblScore2" << "12";
+    QTest::newRow("fitted, boxed") << "lblnome1" << "<b>Ada</b>";
+    QTest::newRow("fitted, two lines") << "lblnome" << "Carla\n";
+    QTest::newRow("fitted, empty") << "lblpunti" << "";
+}
+
+// The labels lay their captions out once, but draw them where a plain QLabel
+// of the same settings would, pixel for pixel.
+void TavolaLayoutTest::captionsDrawAsQLabel()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+
+    auto *caption = control<QLabel>(name);
+    QVERIFY(caption);
+    caption->setText(text);
+    if (auto *fitting = qobject_cast<AutoSizeLabel *>(caption))
+        fitting->fitToText();
+
+    QLabel plain(caption->parentWidget());
+    plain.setGeometry(caption->geometry());
+    plain.setFont(caption->font());
+    plain.setPalette(caption->palette());
+    plain.setAutoFillBackground(caption->autoFillBackground());
+    plain.setFrameStyle(caption->frameStyle());
+    plain.setLineWidth(caption->lineWidth());
+    plain.setAlignment(caption->alignment());
+    plain.setIndent(caption->indent());
+    plain.setMargin(caption->margin());
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(text);
+    QCOMPARE(caption->grab().toImage(), plain.grab().toImage());
 }
 
 QTEST_MAIN(TavolaLayoutTest)

@@ -2,7 +2,9 @@
 
 #include "strips.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QtMath>
 #include <QStyle>
 
 CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(parent)
@@ -31,16 +33,25 @@ void CaptionLabel::paintEvent(QPaintEvent *event)
         m_laidOut.setText(text());
         m_laidOut.prepare(QTransform(), font());
         m_laidOutFont = font();
+        // As high as QPainter::drawText makes a block of lines: a leading
+        // apart, each starting on a whole pixel.
+        const QFontMetricsF metrics(font());
+        const int lineCount = int(text().count(QLatin1Char('\n'))) + 1;
+        qreal height = -metrics.leading();
+        for (int i = 0; i < lineCount; ++i)
+            height = qCeil(height + metrics.leading()) + metrics.ascent() + metrics.descent();
+        m_laidOutHeight = height;
     }
 
     // Where QLabel puts it: inside the margin, and a framed label keeps half
-    // an "x" from the edges it is aligned to unless told otherwise.
+    // an "x" from the edges it is aligned to unless told otherwise; then
+    // aligned to the fraction of a pixel, not rounded first.
+    const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
     QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     int gap = indent();
     if (gap < 0 && frameWidth() > 0)
         gap = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin();
     if (gap > 0) {
-        const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
         if (align & Qt::AlignLeft)
             area.setLeft(area.left() + gap);
         if (align & Qt::AlignRight)
@@ -50,8 +61,17 @@ void CaptionLabel::paintEvent(QPaintEvent *event)
         if (align & Qt::AlignBottom)
             area.setBottom(area.bottom() - gap);
     }
-    const QRect at = QStyle::alignedRect(layoutDirection(), alignment(), m_laidOut.size().toSize(), area);
+    const qreal width = m_laidOut.size().width();
+    QPointF at(area.topLeft());
+    if (align & Qt::AlignRight)
+        at.rx() += area.width() - width;
+    else if (align & Qt::AlignHCenter)
+        at.rx() += (area.width() - width) / 2;
+    if (align & Qt::AlignBottom)
+        at.ry() += area.height() - m_laidOutHeight;
+    else if (align & Qt::AlignVCenter)
+        at.ry() += (area.height() - m_laidOutHeight) / 2;
     painter.setFont(font());
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
-    painter.drawStaticText(at.topLeft(), m_laidOut);
+    painter.drawStaticText(at, m_laidOut);
 }

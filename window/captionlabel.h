@@ -20,4 +20,5 @@ protected:
 private:
     QStaticText m_laidOut;
     QFont m_laidOutFont;
+    qreal m_laidOutHeight = 0;
 };

@@ -4,14 +4,14 @@
 
 struct GameState;
 
-// What one press of Enter in the answer box leads to.
+// What one checked answer leads to.
 struct CheckResult
 {
     bool right = false;
-    QString message;    // for lblMessage
-    QString rightText;  // for lblScore
-    QString wrongText;  // for lblScore1
-    QString totalText;  // for lblScore2
+    QString message;    // the verdict, with the right answer after a wrong one
+    QString rightText;  // right answers so far, as shown
+    QString wrongText;  // wrong answers so far, as shown
+    QString totalText;  // answers so far, as shown
     bool blankBackground = false; // a wrong answer turns the background black
 };
 

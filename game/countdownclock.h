@@ -10,7 +10,7 @@ class CountdownClock
 public:
     enum class Tick { Advanced, TimeOver };
 
-    // 00:15:00 with 900 seconds left; the window starts its timer alongside.
+    // 00:15:00 with 900 seconds left; ticks are to come once a second from now.
     void StartCountdown();
 
     // One second: TimeOver when the display already reads "00:00:00",

@@ -21,7 +21,7 @@ inline qint16 saturatingSum(qint16 a, qint16 b)
     return static_cast<qint16>(qMin(sum, int(std::numeric_limits<qint16>::max())));
 }
 
-// Everything one game knows; the window owns one for its whole life.
+// Everything one game knows; one lives as long as the program, across new games.
 struct GameState
 {
     QString playerName;

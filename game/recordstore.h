@@ -87,7 +87,7 @@ public:
     // behind: temporary files named after the record files ("tvk.txt.Ab12Cd").
     RecordError ensureFilesExist() const;
 
-    // Both files' contents (Leggifiletxt), for lblpunti and lblnome.
+    // Both files' contents as they are shown, line ends included (Leggifiletxt).
     LoadResult load() const;
 
     // At the end of a game: when the player's score beats (strictly) both the

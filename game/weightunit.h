@@ -10,7 +10,7 @@ struct WeightUnit
     int index;          // 1..7; the difference of two indices is the power of ten between them
     const char *symbol; // "mg" .. "Kg" (capital K, as the pupils' textbooks write it)
     int exponent;       // one unit is 10^exponent grams
-    int row;            // the window's equivalence row for this unit: 7 - index, Kg on top
+    int row;            // place in the chart of units, top down: 7 - index, Kg on top
 };
 
 inline constexpr int unitCount = 7;

@@ -26,32 +26,33 @@ inline void fillPlainBox(QPainter &painter, const QRect &r, int width, const QCo
         painter.fillRect(strip, ink);
 }
 
-// The edges of the classic two-pixel bevel, raised or sunken: outer
-// top-left, outer bottom-right, inner top-left, inner bottom-right, as the
-// platform's stroked panels draw them, pixel for pixel.
-inline void fillBevelEdges(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
-                           const QColor &innerLight, const QColor &innerDark)
+// The edges of the classic two-pixel bevel, raised or sunken, pixel for
+// pixel as the platform's stroked panels draw them. The colours go by
+// place: a raised edge is light on the top-left and dark on the
+// bottom-right, a sunken one the other way round.
+inline void fillBevelEdges(QPainter &painter, const QRect &r, const QColor &outerTopLeft,
+                           const QColor &outerBottomRight, const QColor &innerTopLeft, const QColor &innerBottomRight)
 {
     const int x = r.x(), y = r.y(), w = r.width(), h = r.height();
     if (w < 2 || h < 2)
         return;
-    painter.fillRect(x, y, w - 1, 1, outerLight);
-    painter.fillRect(x, y + 1, 1, h - 2, outerLight);
-    painter.fillRect(x, y + h - 1, w, 1, outerDark);
-    painter.fillRect(x + w - 1, y, 1, h - 1, outerDark);
+    painter.fillRect(x, y, w - 1, 1, outerTopLeft);
+    painter.fillRect(x, y + 1, 1, h - 2, outerTopLeft);
+    painter.fillRect(x, y + h - 1, w, 1, outerBottomRight);
+    painter.fillRect(x + w - 1, y, 1, h - 1, outerBottomRight);
     if (w <= 4 || h <= 4)
         return;
-    painter.fillRect(x + 1, y + 1, w - 3, 1, innerLight);
-    painter.fillRect(x + 1, y + 2, 1, h - 4, innerLight);
-    painter.fillRect(x + 1, y + h - 2, w - 2, 1, innerDark);
-    painter.fillRect(x + w - 2, y + 1, 1, h - 3, innerDark);
+    painter.fillRect(x + 1, y + 1, w - 3, 1, innerTopLeft);
+    painter.fillRect(x + 1, y + 2, 1, h - 4, innerTopLeft);
+    painter.fillRect(x + 1, y + h - 2, w - 2, 1, innerBottomRight);
+    painter.fillRect(x + w - 2, y + 1, 1, h - 3, innerBottomRight);
 }
 
 // The classic bevel of a button, with its face filled.
-inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerLight, const QColor &outerDark,
-                      const QColor &innerLight, const QColor &innerDark, const QColor &face)
+inline void fillBevel(QPainter &painter, const QRect &r, const QColor &outerTopLeft, const QColor &outerBottomRight,
+                      const QColor &innerTopLeft, const QColor &innerBottomRight, const QColor &face)
 {
-    fillBevelEdges(painter, r, outerLight, outerDark, innerLight, innerDark);
+    fillBevelEdges(painter, r, outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight);
     if (r.width() > 4 && r.height() > 4)
         painter.fillRect(r.adjusted(2, 2, -2, -2), face);
 }

@@ -6,9 +6,6 @@
 
 namespace {
 
-// The sizes the icon is drawn in when the program is built (window/CMakeLists.txt).
-const QList<QSize> iconSizes {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}};
-
 QString drawing(const QString &name)
 {
     return QStringLiteral(":/art/") + name;
@@ -40,6 +37,18 @@ QPixmap artPixmap(const QString &name, qreal devicePixelRatio)
     return QPixmap::fromImage(image);
 }
 
+QList<QSize> applicationIconSizes()
+{
+    // Listed once, in window/CMakeLists.txt, which draws them ahead.
+    static const QList<QSize> sizes = [] {
+        QList<QSize> listed;
+        for (int side : {PONDERINE_ICON_SIZES})
+            listed.append(QSize(side, side));
+        return listed;
+    }();
+    return sizes;
+}
+
 QIcon applicationIcon()
 {
     // Made once: the application and the window both ask for it before the
@@ -50,7 +59,7 @@ QIcon applicationIcon()
     // tenth of the time the prompt took to come up.
     static const QIcon icon = [] {
         QIcon made;
-        for (QSize size : iconSizes) {
+        for (QSize size : applicationIconSizes()) {
             QImage image(QStringLiteral(":/baked/icon-%1.png").arg(size.width()));
             if (image.isNull())
                 image = renderSvg(drawing(QStringLiteral("icon.svg")), {size}, 1.0).value(0);

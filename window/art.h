@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QList>
 #include <QPixmap>
 #include <QString>
 
@@ -14,6 +15,7 @@ QPixmap artPixmap(const QString &name, qreal devicePixelRatio);
 
 // The window's and the application's icon, in the sizes desktops ask for.
 QIcon applicationIcon();
+QList<QSize> applicationIconSizes();
 
 // The pointer over the window: a duck's head.
 QCursor duckCursor(qreal devicePixelRatio);

@@ -14,8 +14,8 @@
 //
 // Prints "key value" lines; bench/run makes the table.
 
-#include "dialogs.h"
-#include "randomsource.h"
+#include "scripteddialogs.h"
+#include "scriptedrandom.h"
 #include "tavola.h"
 
 #include <QApplication>
@@ -33,30 +33,9 @@
 #include <algorithm>
 #include <functional>
 #include <cstdio>
-#include <random>
 #include <vector>
 
 namespace {
-
-// Answers every box at once: a name for the prompt, No to every question.
-class QuietDialogs : public Dialogs
-{
-public:
-    QString askText(QWidget *, const QString &, const QString &) override { return QStringLiteral("bench"); }
-    void inform(QWidget *, const QString &, const QString &) override { }
-    bool askYesNo(QWidget *, const QString &, const QString &) override { return false; }
-};
-
-// The same questions on every run, so runs compare.
-class FixedRandom : public RandomSource
-{
-public:
-    void reseed() override { }
-    double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
-
-private:
-    std::mt19937_64 m_engine {20240601};
-};
 
 // Every paint event: the widget's name and the region, in its window's coordinates.
 class PaintLog : public QObject
@@ -233,8 +212,9 @@ int main(int argc, char *argv[])
     bool ok = true;
 
     QTemporaryDir dataDir;
-    QuietDialogs dialogs;
-    FixedRandom random;
+    ScriptedDialogs dialogs;
+    dialogs.textAnswers.push_back(QStringLiteral("bench"));
+    SeededRandom random(20240601); // the same questions on every run, so runs compare
     Tavola tavola(dialogs, random, dataDir.path());
     tavola.start();
     // Steps are timed one by one; the countdown's own timer would mix in.

@@ -3,7 +3,8 @@
 
 #include "backdrop.h"
 #include "datetext.h"
-#include "fakes.h"
+#include "scripteddialogs.h"
+#include "scriptedrandom.h"
 #include "recordfiles.h"
 #include "tavola.h"
 

@@ -1,29 +1,13 @@
 #include "gamestate.h"
 #include "question.h"
-#include "randomsource.h"
+#include "scriptedrandom.h"
 #include "weightunit.h"
-
-#include "fakes.h"
 
 #include <QtTest>
 
-#include <random>
 #include <set>
 
 namespace {
-
-// A fixed-seed generator: reproducible draws that still cover the whole range.
-class SeededRandom : public RandomSource
-{
-public:
-    explicit SeededRandom(unsigned seed) : m_engine(seed) {}
-    void reseed() override { ++reseeds; }
-    double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
-    int reseeds = 0;
-
-private:
-    std::mt19937 m_engine;
-};
 
 const QChar comma(u',');
 

@@ -4,7 +4,8 @@
 
 #include "autosizelabel.h"
 #include "classicboxstyle.h"
-#include "fakes.h"
+#include "scripteddialogs.h"
+#include "scriptedrandom.h"
 #include "fonts.h"
 #include "picturebutton.h"
 #include "tavola.h"

@@ -1,13 +1,11 @@
 #pragma once
 
-// Hand-written stand-ins for the window's collaborators.
+// A hand-written stand-in for the window's boxes.
 
 #include "dialogs.h"
-#include "randomsource.h"
 
 #include <QList>
 #include <QString>
-#include <QtGlobal>
 
 #include <deque>
 #include <functional>
@@ -62,34 +60,5 @@ private:
         T answer = queue.front();
         queue.pop_front();
         return answer;
-    }
-};
-
-// Hands out queued draws in order. Running out is a fault of the test, and a
-// silent default could send a redraw loop spinning, so it stops the run.
-class ScriptedRandom : public RandomSource
-{
-public:
-    std::deque<double> draws;
-    int reseeds = 0;
-
-    void reseed() override { ++reseeds; }
-
-    // The five draws of one new question: the tint, then the units and the
-    // quantity, each as the middle of the draw range that gives it.
-    void queueQuestion(int redFactor, int greenFactor, int source, int target, int quantity)
-    {
-        for (double draw : {(redFactor + 0.5) / 10, (greenFactor + 0.5) / 10, (source - 0.5) / 7,
-                            (target - 0.5) / 7, (quantity - 0.5) / 20})
-            draws.push_back(draw);
-    }
-
-    double next() override
-    {
-        if (draws.empty())
-            qFatal("ScriptedRandom: no draw left");
-        const double r = draws.front();
-        draws.pop_front();
-        return r;
     }
 };

@@ -31,6 +31,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <clocale>
 #include <functional>
 #include <cstdio>
 #include <vector>
@@ -199,6 +200,9 @@ QString onlyFrom(const QStringList &args)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Qt took the C library's locale from the environment; bench/run runs
+    // this in Italian and reads the figures with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     const int iterations = iterationsFrom(QApplication::arguments());
     const QString only = onlyFrom(QApplication::arguments());
     const QSize size = QGuiApplication::primaryScreen()->size();

@@ -23,6 +23,9 @@ QString formatAnswerValue(double value, QChar decimalSeparator);
 // The deterministic half: the question for given units and quantity.
 Question makeQuestion(int source, int target, int quantity, QChar decimalSeparator);
 
+// The question in words, as a screen reader speaks it: "13 milligrammi, quanti chilogrammi?".
+QString spokenQuestion(const Question &question);
+
 // The random half: counts the question, reseeds the source, draws two different
 // units and a quantity 1..20, then makes the question.
 Question drawQuestion(RandomSource &random, qint16 &questionsAsked, QChar decimalSeparator);

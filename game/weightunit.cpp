@@ -5,13 +5,13 @@
 const std::array<WeightUnit, unitCount> &weightUnits()
 {
     static constexpr std::array<WeightUnit, unitCount> table{{
-        {1, "mg", -3, 6},
-        {2, "cg", -2, 5},
-        {3, "dg", -1, 4},
-        {4, "g", 0, 3},
-        {5, "dag", 1, 2},
-        {6, "hg", 2, 1},
-        {7, "Kg", 3, 0},
+        {1, "mg", -3, 6, "milligrammo", "milligrammi"},
+        {2, "cg", -2, 5, "centigrammo", "centigrammi"},
+        {3, "dg", -1, 4, "decigrammo", "decigrammi"},
+        {4, "g", 0, 3, "grammo", "grammi"},
+        {5, "dag", 1, 2, "decagrammo", "decagrammi"},
+        {6, "hg", 2, 1, "ettogrammo", "ettogrammi"},
+        {7, "Kg", 3, 0, "chilogrammo", "chilogrammi"},
     }};
     return table;
 }

@@ -11,6 +11,8 @@ struct WeightUnit
     const char *symbol; // "mg" .. "Kg" (capital K, as the pupils' textbooks write it)
     int exponent;       // one unit is 10^exponent grams
     int row;            // place in the chart of units, top down: 7 - index, Kg on top
+    const char *name;   // in words, as a question is read aloud: "milligrammo"
+    const char *names;  // plural: "milligrammi"
 };
 
 inline constexpr int unitCount = 7;

@@ -42,6 +42,8 @@ class TstQuestions : public QObject
 private slots:
     void unitTable_data();
     void unitTable();
+    void spokenQuestion_data();
+    void spokenQuestion();
     void everyQuestion_data();
     void everyQuestion();
     void exactlyThirtyEightInExponentForm();
@@ -83,6 +85,27 @@ void TstQuestions::unitTable()
     QCOMPARE(weightUnit(index).exponent, exponent);
     QFETCH(int, row);
     QCOMPARE(equivalenceRow(index), row);
+}
+
+void TstQuestions::spokenQuestion_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("quantity");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("one") << 4 << 1 << 1 << "1 grammo, quanti milligrammi?";
+    QTest::newRow("many") << 1 << 4 << 16 << "16 milligrammi, quanti grammi?";
+    QTest::newRow("Kg to hg") << 7 << 6 << 2 << "2 chilogrammi, quanti ettogrammi?";
+}
+
+// A question read aloud: the quantity's unit in the singular for 1 only, the target always plural.
+void TstQuestions::spokenQuestion()
+{
+    QFETCH(int, source);
+    QFETCH(int, target);
+    QFETCH(int, quantity);
+    QFETCH(QString, spoken);
+    QCOMPARE(::spokenQuestion(makeQuestion(source, target, quantity, comma)), spoken);
 }
 
 void TstQuestions::everyQuestion_data()

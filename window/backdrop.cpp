@@ -25,12 +25,6 @@ void Backdrop::blank()
     update();
 }
 
-void Backdrop::reset()
-{
-    m_look = Look::Plain;
-    update();
-}
-
 QColor Backdrop::bandColour(Tint tint, int band)
 {
     return QColor(tint.redFactor * 20, tint.greenFactor * 20, band);

@@ -18,7 +18,6 @@ public:
 
     void showGradient(Tint tint);
     void blank();
-    void reset();
 
     Look look() const { return m_look; }
     Tint tint() const { return m_tint; }

@@ -35,19 +35,6 @@ constexpr quint32 rowPlain = 0x000000;
 constexpr quint32 rowSource = 0x0000FF; // red
 constexpr quint32 rowTarget = 0x00FF00; // green
 
-// A question as a screen reader speaks it: "13 milligrammi, quanti chilogrammi?".
-QString spokenQuestion(const Question &question)
-{
-    // Singular and plural of each unit, by unit index 1..7.
-    static const char *const words[unitCount][2] = {
-        {"milligrammo", "milligrammi"}, {"centigrammo", "centigrammi"}, {"decigrammo", "decigrammi"},
-        {"grammo", "grammi"}, {"decagrammo", "decagrammi"}, {"ettogrammo", "ettogrammi"},
-        {"chilogrammo", "chilogrammi"}};
-    const auto word = [](int unit, bool plural) { return QString::fromLatin1(words[unit - 1][plural ? 1 : 0]); };
-    return QStringLiteral("%1 %2, quanti %3?")
-        .arg(QString::number(question.quantity), word(question.source, question.quantity != 1), word(question.target, true));
-}
-
 // The label shows the file's line, line end included; CR LF would show a stray box.
 QString shownLine(const QString &fileText)
 {

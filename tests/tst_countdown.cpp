@@ -94,11 +94,13 @@ void TstCountdown::farewellDate_data()
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("expected");
 
+    // clang-format off
     QTest::newRow("Italian")          << QLocale(QLocale::Italian, QLocale::Italy) << "07/12/2026";
     QTest::newRow("American English") << QLocale(QLocale::English, QLocale::UnitedStates) << "12/7/2026";
     QTest::newRow("German")           << QLocale(QLocale::German, QLocale::Germany) << "07.12.2026";
     QTest::newRow("already four")     << QLocale(QLocale::English, QLocale::UnitedKingdom) << "07/12/2026";
     QTest::newRow("year first")       << QLocale(QLocale::Chinese, QLocale::China) << "2026/12/7";
+    // clang-format on
 }
 
 // The farewell's date: the locale's short date, never a two-digit year.

@@ -232,6 +232,7 @@ void GameFlowTest::answers_data()
     QTest::addColumn<QStringList>("counters"); // right, wrong, total
 
     const QString right = QStringLiteral("Esatto, è incredibile!!!");
+    // clang-format off
     QTest::newRow("right")             << int(Kg) << int(g) << 2 << "2000" << right << QStringList{"1", "0", "1"};
     QTest::newRow("trailing blank")    << int(Kg) << int(g) << 2 << "2000 " << "Sbagliato!! 2000" << QStringList{"0", "1", "1"};
     QTest::newRow("empty")             << int(Kg) << int(g) << 2 << "" << "Sbagliato!! 2000" << QStringList{"0", "1", "1"};
@@ -239,6 +240,7 @@ void GameFlowTest::answers_data()
     QTest::newRow("decimal point")     << int(cg) << int(g) << 7 << "0.07" << "Sbagliato!! 0,07" << QStringList{"0", "1", "1"};
     QTest::newRow("exponent expected") << int(mg) << int(Kg) << 1 << "0,000001" << "Sbagliato!! 1E-06" << QStringList{"0", "1", "1"};
     QTest::newRow("exponent typed")    << int(mg) << int(Kg) << 1 << "1E-06" << right << QStringList{"1", "0", "1"};
+    // clang-format on
 }
 
 // The verdict, the feedback, the counters, and black after a wrong answer.
@@ -530,10 +532,12 @@ void GameFlowTest::record_data()
     QTest::addColumn<int>("rightAnswers");
     QTest::addColumn<bool>("saved");
 
+    // clang-format off
     QTest::newRow("first ever, none right") << QByteArray() << 0 << false;
     QTest::newRow("first ever, one right")  << QByteArray() << 1 << true;
     QTest::newRow("tied")                   << QByteArray("3\r\n") << 3 << false;
     QTest::newRow("beaten")                 << QByteArray("3\r\n") << 4 << true;
+    // clang-format on
 }
 
 // Only a better score is written, with the player's name, and confirmed.

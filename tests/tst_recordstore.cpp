@@ -90,11 +90,13 @@ void TstRecordStore::paths_data()
     QTest::addColumn<QString>("dataDir");
     QTest::addColumn<QString>("score");
     QTest::addColumn<QString>("name");
+    // clang-format off
     QTest::newRow("ends in separator") << "/data/ponderine/" << "/data/ponderine/tvk.txt"
                                        << "/data/ponderine/ntvk.txt";
     QTest::newRow("no separator") << "/data/ponderine" << "/data/ponderine/tvk.txt"
                                   << "/data/ponderine/ntvk.txt";
     QTest::newRow("root") << "/" << "/tvk.txt" << "/ntvk.txt";
+    // clang-format on
 }
 
 // The folder always ends in a separator; the file names must not double it.
@@ -114,6 +116,7 @@ void TstRecordStore::systemDir_data()
     QTest::addColumn<QString>("buffer");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("dir");
+    // clang-format off
     QTest::newRow("separator added") << "C:\\WINDOWS" << 10 << "C:\\WINDOWS\\";
     QTest::newRow("root kept") << "C:\\" << 3 << "C:\\";
     QTest::newRow("blank-filled buffer")
@@ -121,6 +124,7 @@ void TstRecordStore::systemDir_data()
     QTest::newRow("stale text past the count") << "C:\\WINNTXYZ" << 8 << "C:\\WINNT\\";
     QTest::newRow("blanks around") << "  D:\\WIN  " << 10 << "D:\\WIN\\";
     QTest::newRow("count past the text") << "C:\\WINDOWS" << 128 << "C:\\WINDOWS\\";
+    // clang-format on
 }
 
 void TstRecordStore::systemDir()
@@ -180,6 +184,7 @@ void TstRecordStore::offer_data()
     const QByteArray anna("Anna\r\n");
     const auto kept = OfferOutcome::NotBeaten;
     const auto saved = OfferOutcome::Saved;
+    // clang-format off
     QTest::newRow("tie keeps the holder") << QByteArray("12\r\n") << "12" << "Bea" << kept
                                           << QByteArray("12\r\n") << anna;
     QTest::newRow("lower score") << QByteArray("12\r\n") << "3" << "Bea" << kept
@@ -205,6 +210,7 @@ void TstRecordStore::offer_data()
                                                << QByteArray() << anna;
     QTest::newRow("player score empty") << QByteArray() << "" << "Bea" << kept << QByteArray()
                                         << anna;
+    // clang-format on
 }
 
 // The record moves only when strictly beaten; the stored text is what the game loaded.
@@ -237,6 +243,7 @@ void TstRecordStore::nameBytes_data()
     QTest::addColumn<QString>("player");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("readBack");
+    // clang-format off
     QTest::newRow("grave accent") << "Niccolò" << QByteArray("Niccol\xF2\r\n") << "Niccolò\r\n";
     QTest::newRow("diaeresis") << "Zoë" << QByteArray("Zo\xEB\r\n") << "Zoë\r\n";
     QTest::newRow("euro sign") << "€" << QByteArray("\x80\r\n") << "€\r\n";
@@ -253,6 +260,7 @@ void TstRecordStore::nameBytes_data()
     QTest::newRow("tab") << "Anna\tBea" << QByteArray("AnnaBea\r\n") << "AnnaBea\r\n";
     QTest::newRow("other controls") << QStringLiteral("A\u0000B\u007FC\u0085D")
                                     << QByteArray("ABCD\r\n") << "ABCD\r\n";
+    // clang-format on
 }
 
 // The name file is one line of single bytes, and the next game reads back what was written.
@@ -317,12 +325,16 @@ void TstRecordStore::offerRereads_data()
     const auto kept = OfferOutcome::NotBeaten;
     const auto saved = OfferOutcome::Saved;
     // Two games started with 5; the other one ended first, with 20.
+    // clang-format off
     QTest::newRow("other game saved more") << QByteArray("20\r\n") << "5\r\n" << "10" << kept << QByteArray("20\r\n");
     QTest::newRow("other game saved less") << QByteArray("7\r\n") << "5\r\n" << "10" << saved << QByteArray("10\r\n");
+    // clang-format on
     // The start could not read the record (its name file was unusable), so nothing was shown.
+    // clang-format off
     QTest::newRow("unread at the start") << QByteArray("12\r\n") << "" << "1" << kept << QByteArray("12\r\n");
     QTest::newRow("emptied since") << QByteArray("") << "12\r\n" << "5" << kept << QByteArray("");
     QTest::newRow("removed since") << QByteArray() << "5\r\n" << "6" << saved << QByteArray("6\r\n");
+    // clang-format on
 }
 
 // A record is never replaced by a lower score, whatever happened to the file during the game.
@@ -499,6 +511,7 @@ void TstRecordStore::codec_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("reversible");
+    // clang-format off
     QTest::newRow("ASCII") << "Anna 12" << QByteArray("Anna 12") << true;
     QTest::newRow("first of the table") << "€" << QByteArray("\x80") << true;
     QTest::newRow("quotes and dashes")
@@ -512,6 +525,7 @@ void TstRecordStore::codec_data()
     QTest::newRow("replacement character") << QStringLiteral("\uFFFD") << QByteArray("?") << false;
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?") << false;
     QTest::newRow("NUL kept") << QString(QChar(0)) << QByteArray(1, '\0') << true;
+    // clang-format on
 }
 
 void TstRecordStore::codec()
@@ -542,7 +556,10 @@ void TstRecordStore::readFile_data()
     QTest::addColumn<double>("value");
 
     const QByteArray digits(5000, '9');
+    // clang-format off
     const QByteArray binary("\x00\x01\xFF\x00" "12", 6);
+    // clang-format on
+    // clang-format off
     QTest::newRow("empty") << QByteArray() << QString() << 0.0;
     QTest::newRow("record") << QByteArray("12\r\n") << "12\r\n" << 12.0;
     QTest::newRow("garbage") << QByteArray("\x80\xFE#%!") << "€þ#%!" << 0.0;
@@ -551,6 +568,7 @@ void TstRecordStore::readFile_data()
     QTest::newRow("5000 digits") << digits << QString(4096, QLatin1Char('9')) << 0.0;
     QTest::newRow("20 digits") << QByteArray("99999999999999999999\r\n")
                                << "99999999999999999999\r\n" << 1e20;
+    // clang-format on
 }
 
 // Whatever sits in the score file, reading it and taking its number stays safe.

@@ -20,6 +20,7 @@ void TstScoring::verdict_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("right");
+    // clang-format off
     QTest::newRow("exact") << "5000" << "5000" << true;
     QTest::newRow("exponent form") << "1,7E-05" << "1,7E-05" << true;
     QTest::newRow("trailing blank") << "5000 " << "5000" << false;
@@ -30,6 +31,7 @@ void TstScoring::verdict_data()
     QTest::newRow("plain for exponent") << "0,00001" << "1E-05" << false;
     QTest::newRow("lower-case exponent") << "1e-05" << "1E-05" << false;
     QTest::newRow("empty box") << "" << "0,3" << false;
+    // clang-format on
 }
 
 // Exact, case-sensitive text comparison; the feedback names the expected text when wrong.

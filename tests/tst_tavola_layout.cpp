@@ -376,6 +376,7 @@ void TavolaLayoutTest::menu_data()
     QTest::addColumn<bool>("credit");
     QTest::addColumn<QVariant>("index");
 
+    // clang-format off
     QTest::newRow("INFOMAZIONI") << 0 << "INFOMAZIONI" << "" << true << QVariant(1);
     QTest::newRow("ic") << 1 << "ic" << "" << true << QVariant();
     QTest::newRow("g") << 2 << "g" << "" << false << QVariant();
@@ -383,6 +384,7 @@ void TavolaLayoutTest::menu_data()
     QTest::newRow("ik") << 4 << "ik" << "" << true << QVariant();
     QTest::newRow("s") << 5 << "s" << "software freeware" << false << QVariant();
     QTest::newRow("Next") << 6 << "Next" << "NUOVO GIOCO" << false << QVariant();
+    // clang-format on
 }
 
 void TavolaLayoutTest::menu()
@@ -524,10 +526,12 @@ void TavolaLayoutTest::fontStandIns_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("installed");
 
+    // clang-format off
     QTest::newRow("Arial") << "Text6" << "Liberation Sans";
     QTest::newRow("Times New Roman") << "lblScore" << "Liberation Serif";
     QTest::newRow("Arial Black") << "lblconto" << "DejaVu Sans";
     QTest::newRow("MS Sans Serif") << "Label6" << "Liberation Sans";
+    // clang-format on
 }
 
 void TavolaLayoutTest::fontStandIns()
@@ -688,6 +692,7 @@ void TavolaLayoutTest::captionsDrawAsQLabel_data()
     QTest::addColumn<QString>("text");
 
     // One row for each way the window's labels are set up.
+    // clang-format off
     QTest::newRow("plain") << "Label12" << "Il record  è di ";
     QTest::newRow("boxed") << "lblconto" << "00:14:59";
     QTest::newRow("centred") << "lblMessage" << "Esatto, è incredibile!!!";
@@ -696,6 +701,7 @@ void TavolaLayoutTest::captionsDrawAsQLabel_data()
     QTest::newRow("fitted, boxed") << "lblnome1" << "<b>Ada</b>";
     QTest::newRow("fitted, two lines") << "lblnome" << "Carla\n";
     QTest::newRow("fitted, empty") << "lblpunti" << "";
+    // clang-format on
 }
 
 // The labels lay their captions out once, but draw them where a plain QLabel

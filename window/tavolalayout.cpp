@@ -54,10 +54,12 @@ struct FontChoice
 // Colours packed 0x00BBGGRR; none given means the platform's.
 struct Look
 {
+    // clang-format off
     Look &text(quint32 bgr) { textColour = bgr; return *this; }
     Look &back(quint32 bgr) { backColour = bgr; return *this; }
     Look &border() { bordered = true; return *this; }
     Look &centred() { centredText = true; return *this; }
+    // clang-format on
 
     std::optional<quint32> textColour;
     std::optional<quint32> backColour;
@@ -254,6 +256,8 @@ void Tavola::buildControls()
     const QString text4Blank = QStringLiteral("        \n        \n        \n        \n  \n");
     const FontChoice sansRow {"MS Sans Serif", 18};
 
+    // One control a line, in the order they are made: the layout table.
+    // clang-format off
     Layout at(m_client);
     m_text6 = at.textBox("Text6", {120, 0, 2295, 1095}, QStringLiteral("Text6"), {"Arial", 48}, Look().back(0xC0FFC0));
     m_text4 = at.multiLineBox("Text4", {8880, 0, 1575, 1095}, text4Blank, {"Arial", 36}, Look().text(0x00C000).back(0xFFFFC0));
@@ -294,6 +298,7 @@ void Tavola::buildControls()
     m_lblScore = at.autoSizeLabel("lblScore", {1080, 4080, 555, 885}, QStringLiteral("0"), {"Times New Roman", 36, Bold}, Look().border().centred());
     m_lblMessage = at.label("lblMessage", {1680, 2040, 6615, 615}, QString(), {"MS Sans Serif", 24, Bold | Italic}, Look().text(0x0000FF).centred());
     m_label6 = at.autoSizeLabel("Label6", {240, 3360, 2565, 495}, QStringLiteral("Risposte esatte"), sansRow, Look().text(0x00C000).border().centred());
+    // clang-format on
     at.sinkGraphicalControls();
     // Command1 does nothing; beneath cmdNext it cannot swallow a click meant for it.
     m_command1->stackUnder(m_cmdNext);
@@ -384,9 +389,11 @@ void Tavola::buildControls()
         presentAnew(widget); // met by now (a caption, a tooltip), as what it was made as
     }
 
+    // clang-format off
     QWidget *const tabOrder[] = {m_cmdExit1, m_cmdNext, m_txtAnswer, m_command1,
                                  m_text1[0], m_text1[1], m_text1[2], m_text1[3], m_text1[4], m_text1[5], m_text1[6],
                                  m_text2, m_text3, m_text4, m_text6};
+    // clang-format on
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The window opens with the focus on the first of them, wherever the

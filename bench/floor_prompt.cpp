@@ -53,7 +53,10 @@ int main(int argc, char *argv[])
     QLabel countdown(&surface);
     countdown.setGeometry(16, 152, 105, 33);
     int left = 15 * 60;
-    const auto show = [&] { countdown.setText(QStringLiteral("00.%1.%2").arg(left / 60, 2, 10, QLatin1Char('0')).arg(left % 60, 2, 10, QLatin1Char('0'))); };
+    const auto show = [&] {
+        countdown.setText(
+            QStringLiteral("00.%1.%2").arg(left / 60, 2, 10, QLatin1Char('0')).arg(left % 60, 2, 10, QLatin1Char('0')));
+    };
     show();
     QTimer tick;
     tick.setInterval(1000);

@@ -76,7 +76,7 @@ protected:
             auto *widget = static_cast<QWidget *>(object);
             const QPoint offset = widget->mapTo(widget->window(), QPoint());
             const QString name = widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
-                                                                 : widget->objectName();
+                                                                : widget->objectName();
             m_entries.append({name, static_cast<QPaintEvent *>(event)->region().translated(offset)});
         }
         return false;
@@ -256,7 +256,7 @@ int main(int argc, char *argv[])
         floor.raise();
         settle();
     };
-    const auto nothing = [](int) { };
+    const auto nothing = [](int) {};
     // Enter after a right answer, and after a wrong one (which blanks the background).
     const auto answer = [&](bool right) {
         return [&, right](int) {

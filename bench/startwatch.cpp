@@ -51,9 +51,9 @@ double nowMs()
 
 struct Options
 {
-    std::string promptTitle;       // empty: the program asks nothing
-    std::string mainTitle;         // empty: any window not titled as the prompt
-    std::string answer = "bench";  // typed into the prompt, then Enter
+    std::string promptTitle;      // empty: the program asks nothing
+    std::string mainTitle;        // empty: any window not titled as the prompt
+    std::string answer = "bench"; // typed into the prompt, then Enter
     double idleSeconds = 0;
     double timeoutSeconds = 30;
     std::vector<char *> command;
@@ -211,10 +211,10 @@ bool hasFocus(Display *dpy, Window w)
 // What the kernel counts for a process, summed over its threads.
 struct Usage
 {
-    long long wakeups = 0;      // voluntary context switches: sleeps ended
-    long long involuntary = 0;  // preemptions
-    double cpuMs = 0;           // on-CPU time (schedstat, nanoseconds)
-    long long ticks = 0;        // utime + stime, clock ticks (/proc/PID/stat)
+    long long wakeups = 0;     // voluntary context switches: sleeps ended
+    long long involuntary = 0; // preemptions
+    double cpuMs = 0;          // on-CPU time (schedstat, nanoseconds)
+    long long ticks = 0;       // utime + stime, clock ticks (/proc/PID/stat)
 };
 
 long long statusField(const std::string &path, const std::string &key)
@@ -344,7 +344,8 @@ int main(int argc, char **argv)
         XEvent event;
         XNextEvent(dpy, &event);
         const double t = nowMs() - t0;
-        if (event.type == CreateNotify && event.xcreatewindow.parent == root && !event.xcreatewindow.override_redirect) {
+        if (event.type == CreateNotify && event.xcreatewindow.parent == root
+            && !event.xcreatewindow.override_redirect) {
             const Window w = event.xcreatewindow.window;
             XSelectInput(dpy, w, StructureNotifyMask);
             watched[w] = XDamageCreate(dpy, w, XDamageReportNonEmpty);

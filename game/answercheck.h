@@ -8,10 +8,10 @@ struct GameState;
 struct CheckResult
 {
     bool right = false;
-    QString message;    // the verdict, with the right answer after a wrong one
-    QString rightText;  // right answers so far, as shown
-    QString wrongText;  // wrong answers so far, as shown
-    QString totalText;  // answers so far, as shown
+    QString message;              // the verdict, with the right answer after a wrong one
+    QString rightText;            // right answers so far, as shown
+    QString wrongText;            // wrong answers so far, as shown
+    QString totalText;            // answers so far, as shown
     bool blankBackground = false; // a wrong answer turns the background black
 };
 

@@ -75,6 +75,7 @@ QString spokenQuestion(const Question &question)
     const WeightUnit &source = weightUnit(question.source);
     const WeightUnit &target = weightUnit(question.target);
     return QStringLiteral("%1 %2, quanti %3?")
-        .arg(QString::number(question.quantity), QString::fromLatin1(question.quantity == 1 ? source.name : source.names),
+        .arg(QString::number(question.quantity),
+             QString::fromLatin1(question.quantity == 1 ? source.name : source.names),
              QString::fromLatin1(target.names));
 }

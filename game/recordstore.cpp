@@ -70,8 +70,7 @@ public:
         // A link is followed, so the file it points to gets the new content.
         : m_path(QFileInfo(path).isSymLink() ? QFileInfo(path).symLinkTarget() : path),
           m_file(m_path + QStringLiteral(".XXXXXX"))
-    {
-    }
+    { }
 
     RecordError write(const QString &text)
     {
@@ -82,8 +81,9 @@ public:
             return {m_path, m_file.errorString()};
         // The new file keeps the old one's permissions, or gets the usual ones.
         const QFileInfo old(m_path);
-        m_file.setPermissions(old.exists() ? old.permissions()
-                                           : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        m_file.setPermissions(old.exists()
+                                  ? old.permissions()
+                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         const QByteArray bytes = toWindows1252(text) + QByteArrayLiteral("\r\n");
         if (m_file.write(bytes) != bytes.size() || !m_file.flush() || !syncToDisk())
             return {m_path, m_file.errorString()};
@@ -165,8 +165,7 @@ QString GetSystemDir()
     // A count as large as the buffer is the size it would have needed: nothing was written.
     if (count >= buffer.size())
         return systemDirFromBuffer(QString(), 0);
-    return systemDirFromBuffer(QString::fromLocal8Bit(buffer.data(), qsizetype(buffer.size())),
-                               int(count));
+    return systemDirFromBuffer(QString::fromLocal8Bit(buffer.data(), qsizetype(buffer.size())), int(count));
 }
 #endif
 
@@ -175,8 +174,7 @@ QString defaultDataDir()
 #ifdef Q_OS_WIN
     return GetSystemDir();
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/ponderine/");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ponderine/");
 #endif
 }
 
@@ -288,10 +286,8 @@ QString nameForFile(const QString &name)
     return kept;
 }
 
-RecordStore::RecordStore(QString dataDir)
-    : m_dataDir(std::move(dataDir))
-{
-}
+RecordStore::RecordStore(QString dataDir) : m_dataDir(std::move(dataDir))
+{ }
 
 QString RecordStore::scorePath() const
 {
@@ -370,8 +366,7 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
     QLockFile lock(lockPath());
     lock.setStaleLockTime(staleLockMs);
     if (!lock.tryLock(lockWaitMs) && lock.error() == QLockFile::LockFailedError)
-        return {OfferOutcome::Failed,
-                {scorePath(), QStringLiteral("il record è in uso da un'altra partita")}};
+        return {OfferOutcome::Failed, {scorePath(), QStringLiteral("il record è in uso da un'altra partita")}};
 
     // What is stored now, not only what was shown: another game may have
     // saved a higher record since, or the file could not be read at the start.

@@ -31,10 +31,10 @@ struct LoadResult
 };
 
 enum class OfferOutcome {
-    NotBeaten,  // stored score >= player's score: nothing written
-    Saved,      // both files rewritten
-    Failed,     // a write failed, or another game held the files; see error. Never reported as saved.
-    Unreadable  // the score file is there but could not be read again: nothing written; see error
+    NotBeaten, // stored score >= player's score: nothing written
+    Saved,     // both files rewritten
+    Failed,    // a write failed, or another game held the files; see error. Never reported as saved.
+    Unreadable // the score file is there but could not be read again: nothing written; see error
 };
 
 struct OfferResult

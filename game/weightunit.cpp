@@ -4,7 +4,7 @@
 
 const std::array<WeightUnit, unitCount> &weightUnits()
 {
-    static constexpr std::array<WeightUnit, unitCount> table{{
+    static constexpr std::array<WeightUnit, unitCount> table {{
         {1, "mg", -3, 6, "milligrammo", "milligrammi"},
         {2, "cg", -2, 5, "centigrammo", "centigrammi"},
         {3, "dg", -1, 4, "decigrammo", "decigrammi"},

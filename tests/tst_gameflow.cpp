@@ -42,10 +42,7 @@ QString spokenName(QWidget *widget, QAccessible::Text text = QAccessible::Name)
 class PaintWatch : public QObject
 {
 public:
-    explicit PaintWatch(QWidget *window) : m_window(window)
-    {
-        qApp->installEventFilter(this);
-    }
+    explicit PaintWatch(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
 
     QStringList painted;
 
@@ -340,7 +337,10 @@ void GameFlowTest::newBackgroundSparesOpaqueControls()
 // Whatever came before, exactly the source row is red and the target row green at 24 points.
 void GameFlowTest::rowsAfterEveryQuestion()
 {
-    struct Step { int source, target, redRow, greenRow; };
+    struct Step
+    {
+        int source, target, redRow, greenRow;
+    };
     const Step steps[] = {{Kg, g, 0, 3}, {mg, cg, 6, 5}, {g, dag, 3, 2}, {cg, Kg, 5, 0}, {dag, hg, 2, 1}};
 
     startGame(steps[0].source, steps[0].target, 1);
@@ -565,8 +565,7 @@ void GameFlowTest::record()
     QCOMPARE(texts, expected);
     if (saved)
         QCOMPARE(m_dialogs.calls.last().title, QStringLiteral("Ponderine"));
-    QCOMPARE(readBytes(m_dataDir->filePath("tvk.txt")),
-             saved ? QByteArray::number(rightAnswers) + "\r\n" : stored);
+    QCOMPARE(readBytes(m_dataDir->filePath("tvk.txt")), saved ? QByteArray::number(rightAnswers) + "\r\n" : stored);
     QCOMPARE(readBytes(m_dataDir->filePath("ntvk.txt")),
              saved ? QByteArray("Zo\xEB\r\n") : (stored.isEmpty() ? QByteArray() : QByteArray("Dario\r\n")));
     QCOMPARE(m_finished->size(), 1);
@@ -657,7 +656,8 @@ void GameFlowTest::closeBoxSaysNothing()
 void GameFlowTest::screenReaderHearsFeedback()
 {
     startGame(cg, g, 7);
-    QCOMPARE(spokenName(control("txtAnswer"), QAccessible::Description), QStringLiteral("7 centigrammi, quanti grammi?"));
+    QCOMPARE(spokenName(control("txtAnswer"), QAccessible::Description),
+             QStringLiteral("7 centigrammi, quanti grammi?"));
     QCOMPARE(spokenName(control("lblMessage")), QStringLiteral("Messaggio"));
     answer(QStringLiteral("0.07"));
     QCOMPARE(spokenName(control("cmdNext"), QAccessible::Description),
@@ -712,19 +712,19 @@ void GameFlowTest::realNewGameBoxDefaultsToNo()
     window->build();
 
     QString seen;
-    driveRealBox([&] { window->newGame(); },
-                 [&](QMessageBox *box) {
-                     seen = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
-                         + QString::number(box->icon()) + QLatin1Char('|')
-                         + QString::number(box->standardButtons().toInt(), 16) + QLatin1Char('|')
-                         + (box->defaultButton() == box->button(QMessageBox::No) ? QStringLiteral("No")
-                                                                                 : QStringLiteral("?"));
-                 });
+    driveRealBox(
+        [&] { window->newGame(); },
+        [&](QMessageBox *box) {
+            seen = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|') + QString::number(box->icon())
+                + QLatin1Char('|') + QString::number(box->standardButtons().toInt(), 16) + QLatin1Char('|')
+                + (box->defaultButton() == box->button(QMessageBox::No) ? QStringLiteral("No") : QStringLiteral("?"));
+        });
 
     const int yesNo = int(QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(seen, QStringLiteral("INIZIARE NUOVA GARA|INIZIAMO UNA NUOVA GARA  ?|%1|%2|No")
-                       .arg(int(QMessageBox::Question))
-                       .arg(yesNo, 0, 16));
+    QCOMPARE(seen,
+             QStringLiteral("INIZIARE NUOVA GARA|INIZIAMO UNA NUOVA GARA  ?|%1|%2|No")
+                 .arg(int(QMessageBox::Question))
+                 .arg(yesNo, 0, 16));
     // No: nothing was asked after it, the window was not restarted.
     QVERIFY(!window->isVisible());
     QCOMPARE(window->state().playerName, QString());

@@ -287,10 +287,8 @@ void TstRecordStore::noTemporaryFilesLeft()
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
     QVERIFY(!store.ensureFilesExist().isError());
-    QCOMPARE(store.offerRecord(QString(), QStringLiteral("7"), QStringLiteral("Bea")).outcome,
-             OfferOutcome::Saved);
-    QCOMPARE(store.offerRecord(QStringLiteral("7\r\n"), QStringLiteral("8"), QStringLiteral("Ugo"))
-                 .outcome,
+    QCOMPARE(store.offerRecord(QString(), QStringLiteral("7"), QStringLiteral("Bea")).outcome, OfferOutcome::Saved);
+    QCOMPARE(store.offerRecord(QStringLiteral("7\r\n"), QStringLiteral("8"), QStringLiteral("Ugo")).outcome,
              OfferOutcome::Saved);
     QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
     QCOMPARE(readBytes(store.scorePath()), QByteArray("8\r\n"));
@@ -302,15 +300,15 @@ void TstRecordStore::leftoversOfSavesRemoved()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.lock.rmlock", "tvk.txt.bak", "tvk.txt.Ab12Cde",
-                             "tvk.txt.Ab-2Cd", "notes.txt.Ab12Cd", "xtvk.txt.Ab12Cd"})
+    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.lock.rmlock", "tvk.txt.bak",
+                             "tvk.txt.Ab12Cde", "tvk.txt.Ab-2Cd", "notes.txt.Ab12Cd", "xtvk.txt.Ab12Cd"})
         writeBytes(tmp.filePath(QLatin1String(name)), "x");
     writeBytes(store.scorePath(), "12\r\n");
 
     QVERIFY(!store.ensureFilesExist().isError());
     QCOMPARE(folderEntries(tmp.path()),
-             QStringList({"notes.txt.Ab12Cd", "ntvk.txt", "tvk.txt", "tvk.txt.Ab-2Cd", "tvk.txt.Ab12Cde",
-                          "tvk.txt.bak", "xtvk.txt.Ab12Cd"}));
+             QStringList({"notes.txt.Ab12Cd", "ntvk.txt", "tvk.txt", "tvk.txt.Ab-2Cd", "tvk.txt.Ab12Cde", "tvk.txt.bak",
+                          "xtvk.txt.Ab12Cd"}));
     QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
 }
 
@@ -357,7 +355,8 @@ void TstRecordStore::offerRereads()
     QCOMPARE(result.outcome, outcome);
     QVERIFY(!result.error.isError());
     QCOMPARE(readBytes(store.scorePath()), scoreAfter);
-    QCOMPARE(readBytes(store.namePath()), outcome == OfferOutcome::Saved ? QByteArray("Bea\r\n") : QByteArray("Anna\r\n"));
+    QCOMPARE(readBytes(store.namePath()),
+             outcome == OfferOutcome::Saved ? QByteArray("Bea\r\n") : QByteArray("Anna\r\n"));
 }
 
 // A score file that can be written but not read is left alone, and the game is told why.
@@ -456,8 +455,7 @@ void TstRecordStore::folderIsAFile()
     QCOMPARE(loaded.texts.score, QString());
     QCOMPARE(loaded.texts.name, QString());
 
-    const OfferResult offered =
-        store.offerRecord(QString(), QStringLiteral("13"), QStringLiteral("Bea"));
+    const OfferResult offered = store.offerRecord(QString(), QStringLiteral("13"), QStringLiteral("Bea"));
     QCOMPARE(offered.outcome, OfferOutcome::Failed);
     QCOMPARE(offered.error.path, store.scorePath());
     QVERIFY(!offered.error.reason.isEmpty());

@@ -44,8 +44,8 @@ void TstScoring::verdict()
     const CheckResult result = checkAnswer(state, typed, expected);
     QCOMPARE(result.right, right);
     QCOMPARE(result.blankBackground, !right);
-    QCOMPARE(result.message, right ? QStringLiteral("Esatto, è incredibile!!!")
-                                   : QStringLiteral("Sbagliato!! ") + expected);
+    QCOMPARE(result.message,
+             right ? QStringLiteral("Esatto, è incredibile!!!") : QStringLiteral("Sbagliato!! ") + expected);
     QCOMPARE(result.rightText, right ? QStringLiteral("1") : QStringLiteral("0"));
     QCOMPARE(result.wrongText, right ? QStringLiteral("0") : QStringLiteral("1"));
     QCOMPARE(result.totalText, QStringLiteral("1"));
@@ -55,7 +55,7 @@ void TstScoring::verdict()
 void TstScoring::countersAndTotal()
 {
     GameState state;
-    const QStringList typed{"30", "3", "30", "30", "0,3"};
+    const QStringList typed {"30", "3", "30", "30", "0,3"};
     CheckResult result;
     for (const QString &answer : typed)
         result = checkAnswer(state, answer, QStringLiteral("30"));

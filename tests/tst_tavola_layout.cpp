@@ -59,8 +59,7 @@ struct FontCell
 
     explicit FontCell(const QFont &font)
         : family(font.family()), points(font.pointSizeF()), bold(font.bold()), italic(font.italic())
-    {
-    }
+    { }
 };
 
 QString textOf(const QWidget *widget)
@@ -283,7 +282,9 @@ void TavolaLayoutTest::controls()
         backRole = QPalette::Button;
     }
     const QPalette platform = QApplication::palette(widget);
-    const auto colour = [](const QPalette &palette, QPalette::ColorRole role) { return palette.color(QPalette::Active, role); };
+    const auto colour = [](const QPalette &palette, QPalette::ColorRole role) {
+        return palette.color(QPalette::Active, role);
+    };
     QCOMPARE(colour(widget->palette(), textRole), textColour == none ? colour(platform, textRole) : bgr(textColour));
     QCOMPARE(colour(widget->palette(), backRole), backColour == none ? colour(platform, backRole) : bgr(backColour));
     if (qobject_cast<QFrame *>(widget) && !qobject_cast<QPlainTextEdit *>(widget))
@@ -454,8 +455,8 @@ void TavolaLayoutTest::tabKeySkipsDisabledAndHidden()
     QTRY_COMPARE(QApplication::focusWidget(), control("txtAnswer"));
 
     // cmdNext is disabled and Text2 hidden; the multi-line Text4 passes Tab on.
-    const QStringList expected = {"Command1", "Text1", "Text1", "Text1", "Text1", "Text1", "Text1",
-                                  "Text1", "Text3", "Text4", "Text6", "cmdExit1", "txtAnswer"};
+    const QStringList expected = {"Command1", "Text1", "Text1", "Text1", "Text1",    "Text1",    "Text1",
+                                  "Text1",    "Text3", "Text4", "Text6", "cmdExit1", "txtAnswer"};
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -613,9 +614,9 @@ void TavolaLayoutTest::buttonPictures()
         const char *file;
     };
     QList<QImage> shots;
-    for (const State &state : {State{"disabled", false, false, "face-straight.svg"},
-                               State{"normal", true, false, "face-smile.svg"},
-                               State{"pressed", true, true, "face-grin.svg"}}) {
+    for (const State &state :
+         {State {"disabled", false, false, "face-straight.svg"}, State {"normal", true, false, "face-smile.svg"},
+          State {"pressed", true, true, "face-grin.svg"}}) {
         next->setEnabled(state.enabled);
         next->setDown(state.down);
         QVERIFY2(sameAs(next->picture(), state.file), state.name);

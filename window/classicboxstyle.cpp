@@ -7,7 +7,8 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 
-ClassicBoxStyle::ClassicBoxStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Windows"))) { }
+ClassicBoxStyle::ClassicBoxStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Windows")))
+{ }
 
 void ClassicBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                     const QWidget *widget) const

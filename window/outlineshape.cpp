@@ -4,7 +4,8 @@
 
 #include <QPaintEvent>
 
-OutlineShape::OutlineShape(QWidget *parent) : QFrame(parent) { }
+OutlineShape::OutlineShape(QWidget *parent) : QFrame(parent)
+{ }
 
 void OutlineShape::paintEvent(QPaintEvent *event)
 {

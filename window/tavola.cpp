@@ -155,9 +155,9 @@ void Tavola::loadRecord()
     } else {
         loaded = store.load();
         if (loaded.error.isError())
-            m_dialogs.inform(this, appTitle,
-                             QStringLiteral("Impossibile leggere il record da %1: %2")
-                                 .arg(loaded.error.path, loaded.error.reason));
+            m_dialogs.inform(
+                this, appTitle,
+                QStringLiteral("Impossibile leggere il record da %1: %2").arg(loaded.error.path, loaded.error.reason));
     }
     // After a failure both stay empty: no record, so any right answer beats it.
     m_state.recordScoreText = loaded.texts.score;
@@ -176,7 +176,8 @@ void Tavola::newQuestion()
     const Tint tint = drawTint(m_random);
 
     const QString separator = locale().decimalPoint();
-    m_state.current = drawQuestion(m_random, m_state.questionsAsked, separator.isEmpty() ? QChar('.') : separator.at(0));
+    m_state.current =
+        drawQuestion(m_random, m_state.questionsAsked, separator.isEmpty() ? QChar('.') : separator.at(0));
     m_label2->clear();
     m_text6->clear();
     m_text2->clear();
@@ -270,8 +271,9 @@ void Tavola::endGame()
         m_dialogs.inform(this, appTitle, QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E\""));
         break;
     case OfferOutcome::Failed:
-        m_dialogs.inform(this, appTitle,
-                         QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, offer.error.reason));
+        m_dialogs.inform(
+            this, appTitle,
+            QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, offer.error.reason));
         break;
     case OfferOutcome::Unreadable:
         m_dialogs.inform(this, appTitle,

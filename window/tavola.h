@@ -64,7 +64,7 @@ private:
     enum class Phase {
         NotStarted, // before the countdown starts, or between games
         Playing,
-        Over,       // said goodbye: nothing more may run
+        Over, // said goodbye: nothing more may run
     };
     bool playing() const { return m_phase == Phase::Playing; }
 

@@ -221,8 +221,7 @@ class StillAccessible : public QAccessibleWidget
 public:
     explicit StillAccessible(QWidget *widget)
         : QAccessibleWidget(widget, qobject_cast<QLabel *>(widget) ? QAccessible::Graphic : QAccessible::StaticText)
-    {
-    }
+    { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -329,7 +328,6 @@ void Tavola::buildControls()
     }
     m_shape1->setProperty("index", 0);
 
-
     m_text2->hide();
     m_label2->hide();
     m_txtAnswer->setMaxLength(10);
@@ -353,7 +351,8 @@ void Tavola::buildControls()
 
     describe(m_text6, QStringLiteral("Quantità"));
     describe(m_text3, QStringLiteral("Unità di partenza"));
-    describe(m_txtAnswer, QStringLiteral("Risposta"), QStringLiteral("Inserisci il risultato e  premi il tasto  Invio"));
+    describe(m_txtAnswer, QStringLiteral("Risposta"),
+             QStringLiteral("Inserisci il risultato e  premi il tasto  Invio"));
     describe(m_text4, QStringLiteral("Unità di arrivo"));
     describe(m_text1[6], QStringLiteral("Milligrammo"), QStringLiteral("Milligrammo=0,001 grammi"));
     describe(m_text1[5], QStringLiteral("Centigrammo"), QStringLiteral("Centigrammo=0,01 grammi"));
@@ -363,10 +362,12 @@ void Tavola::buildControls()
     describe(m_text1[1], QStringLiteral("Ettogrammo"), QStringLiteral("Ettogrammo=100 grammi"));
     describe(m_text1[0], QStringLiteral("Chilogrammo"), QStringLiteral("Chilogrammo=1000 grammi"));
     describe(m_cmdNext, QStringLiteral("Nuovo calcolo"), QStringLiteral("Go"));
-    describe(m_cmdExit1, QStringLiteral("Esci"), QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
+    describe(m_cmdExit1, QStringLiteral("Esci"),
+             QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
     describe(m_image4, QString(), QStringLiteral("Un altro piccolo sforzo"));
     describe(m_image1, QString(), QStringLiteral("Clicca sotto di me per impostare il Timer"));
-    describe(m_lblScore, QStringLiteral("Risposte esatte"), QStringLiteral("Questo è il tuo punteggio. Forza con il  record"));
+    describe(m_lblScore, QStringLiteral("Risposte esatte"),
+             QStringLiteral("Questo è il tuo punteggio. Forza con il  record"));
     describe(m_lblScore1, QStringLiteral("Risposte errate"));
     describe(m_lblScore2, QStringLiteral("Risposte totali"));
     describe(m_lblMessage, QStringLiteral("Messaggio"));
@@ -376,7 +377,7 @@ void Tavola::buildControls()
     describe(m_lblpunti, QStringLiteral("Punti del record"));
     // Labels a screen reader follows: it hears what each is, then what it says.
     for (QLabel *label : std::initializer_list<QLabel *> {m_lblMessage, m_lblScore, m_lblScore1, m_lblScore2,
-                                                           m_lblconto, m_lblnome1, m_lblnome, m_lblpunti}) {
+                                                          m_lblconto, m_lblnome1, m_lblnome, m_lblpunti}) {
         label->setProperty("spokenRole", label->accessibleName());
         announce(label);
     }

@@ -23,8 +23,8 @@ public:
     // quantity, each as the middle of the draw range that gives it.
     void queueQuestion(int redFactor, int greenFactor, int source, int target, int quantity)
     {
-        for (double draw : {(redFactor + 0.5) / 10, (greenFactor + 0.5) / 10, (source - 0.5) / 7,
-                            (target - 0.5) / 7, (quantity - 0.5) / 20})
+        for (double draw : {(redFactor + 0.5) / 10, (greenFactor + 0.5) / 10, (source - 0.5) / 7, (target - 0.5) / 7,
+                            (quantity - 0.5) / 20})
             draws.push_back(draw);
     }
 

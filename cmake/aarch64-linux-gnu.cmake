@@ -22,9 +22,10 @@ set(QT_HOST_PATH /usr)
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${_build_multiarch}/cmake)
 
 # The artwork baking during the build, and CTest, run arm64 programs
-# through the user-mode emulator (no binfmt_misc needed).
-find_program(PONDERINE_QEMU_AARCH64 qemu-aarch64-static)
-if(PONDERINE_QEMU_AARCH64)
+# through the user-mode emulator (no binfmt_misc needed). The build cannot
+# do without one: name another with -DCMAKE_CROSSCOMPILING_EMULATOR.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    find_program(PONDERINE_QEMU_AARCH64 qemu-aarch64-static REQUIRED)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${PONDERINE_QEMU_AARCH64})
 endif()
 

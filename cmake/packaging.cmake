@@ -89,6 +89,14 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# CPack names the build machine's architecture; a cross build's package is
+# for the architecture of its compiler (arm64 for aarch64-linux-gnu).
+if(CMAKE_CROSSCOMPILING)
+    execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+                    OUTPUT_VARIABLE PONDERINE_DEB_ARCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                    ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${PONDERINE_DEB_ARCH})
+endif()
 set(CPACK_DEBIAN_PACKAGE_NAME ponderine)
 # Section games, with the program in /usr/games (Debian Policy 11.11).
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
@@ -116,11 +124,17 @@ if(PONDERINE_TESTS)
         COMMAND ${PONDERINE_BASH} ${_packaging_tests}/install_tree.sh
                 ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR} ${PONDERINE_APP_ID})
     # Builds its own Release tree of the game, as a packager would: it takes
-    # every core, so it runs alone.
+    # every core, so it runs alone. A cross build (Release, made by
+    # scripts/build-arm64) is packaged as it is.
+    if(CMAKE_CROSSCOMPILING)
+        set(_package_tree --cross ${PONDERINE_DEB_ARCH})
+    else()
+        set(_package_tree)
+    endif()
     add_test(NAME debian_package
         COMMAND ${PONDERINE_BASH} ${_packaging_tests}/debian_package.sh
                 ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}
-                ${PROJECT_VERSION} ${PONDERINE_APP_ID})
+                ${PROJECT_VERSION} ${PONDERINE_APP_ID} ${_package_tree})
     set_tests_properties(desktop_files_valid PROPERTIES LABELS packaging TIMEOUT 60)
     set_tests_properties(install_tree PROPERTIES LABELS packaging TIMEOUT 120)
     set_tests_properties(debian_package PROPERTIES LABELS packaging TIMEOUT 900 RUN_SERIAL ON)

@@ -20,6 +20,14 @@ PONDERINE_TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev lintian
     libx11-dev libxdamage-dev libxtst-dev
 )
+# The arm64 cross build (scripts/build-arm64): the cross compiler, Qt for
+# arm64 beside the build machine's (Debian's Qt packages are Multi-Arch: same;
+# moc and rcc stay the build machine's), and the user-mode emulator that runs
+# the arm64 programs of the build, its tests and a game.
+PONDERINE_ARM64_PACKAGES=(
+    crossbuild-essential-arm64 qemu-user-static
+    qt6-base-dev:arm64 qt6-svg-dev:arm64
+)
 
 ponderine_missing_packages() {
     local pkg
@@ -28,6 +36,17 @@ ponderine_missing_packages() {
             printf '%s\n' "$pkg"
         fi
     done
+}
+
+# Lets dpkg install packages of ARCH beside the native ones (multiarch); the
+# next installation then reads its package lists.
+ponderine_add_architecture() {
+    local arch=$1 sudo=()
+    [ "$arch" = "$(dpkg --print-architecture)" ] && return 0
+    dpkg --print-foreign-architectures | grep -qx -- "$arch" && return 0
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Adding the foreign architecture $arch to dpkg"
+    "${sudo[@]}" dpkg --add-architecture "$arch"
 }
 
 ponderine_install_packages() {
@@ -43,6 +62,6 @@ ponderine_install_packages() {
         fi
         sudo=(sudo)
     fi
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 }

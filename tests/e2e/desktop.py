@@ -29,9 +29,16 @@ def run(*cmd, check=True, timeout=15):
     return done.stdout
 
 
+# How many times longer than usual the game may take to answer: more for a
+# game run under an emulator (run_e2e.sh --patience).
+PATIENCE = 1.0
+
+
 def wait_for(what, probe, timeout=8.0, interval=0.1):
     """Polls probe until it gives something true and returns that; fails
-    naming what was awaited, and what was last seen, once timeout has passed."""
+    naming what was awaited, and what was last seen, once timeout (times
+    PATIENCE) has passed."""
+    timeout *= PATIENCE
     deadline = time.monotonic() + timeout
     last = None
     while True:

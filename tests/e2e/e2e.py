@@ -82,7 +82,7 @@ class Game:
         self.env = env
         self.log_path = os.path.join(harness.out, f"{scenario}-game.log")
         self.log = open(self.log_path, "w")
-        self.proc = subprocess.Popen([harness.binary], env=env, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([*harness.emulator, harness.binary], env=env, stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=subprocess.STDOUT)
         harness.track(self.proc.pid)
         self.pid = self.proc.pid
@@ -106,6 +106,7 @@ class Game:
         return wid
 
     def wait_exit(self, timeout=15):
+        timeout *= desktop.PATIENCE
         try:
             return self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -142,6 +143,7 @@ class Game:
 class Harness:
     def __init__(self, args):
         self.binary = args.binary
+        self.emulator = args.emulator.split() if args.emulator else []
         self.out = args.out
         self.pids_file = args.pids
         self.pids = set()
@@ -366,13 +368,15 @@ def write_record(data_home, score, name):
         f.write(record_bytes(name))
 
 
-def offer_global_menu(binary):
+def offer_global_menu(binary, emulator):
     """Takes the bus name that a desktop with a global menu owns, as Qt's own
     theme spells it (read out of the Qt library the game runs with). Qt looks
     for it as a program starts; with it there, a menu bar not kept in its
     window leaves the window, and so do actions that have no menu.
     Returns the connection, which holds the name while it lives."""
-    libs = desktop.run("ldd", binary)
+    # ldd, as the dynamic loader of the game's own architecture does it.
+    libs = desktop.run(*emulator, "-E", "LD_TRACE_LOADED_OBJECTS=1", binary) if emulator \
+        else desktop.run("ldd", binary)
     gui = re.search(r"libQt6Gui\S*\s+=>\s+(\S+)", libs)
     if not gui:
         raise Failure(f"{binary} does not use libQt6Gui")
@@ -644,7 +648,11 @@ def main():
     parser.add_argument("--out", required=True, help="folder for screenshots and logs")
     parser.add_argument("--pids", required=True, help="file listing the processes to stop if cut short")
     parser.add_argument("--only", action="append", help="run only this scenario (repeatable)")
+    parser.add_argument("--emulator", help="runs the binary through this command (qemu-aarch64-static)")
+    parser.add_argument("--patience", type=float, default=1.0,
+                        help="waits this many times longer for the game (under an emulator)")
     args = parser.parse_args()
+    desktop.PATIENCE = args.patience
     h = Harness(args)
     # Stopping the session's first process leaves this one running on its own.
     h.track(os.getpid())
@@ -652,7 +660,7 @@ def main():
     screenreader.announce_screen_reader()
     for pid in screenreader.session_helper_pids():
         h.track(pid)
-    global_menu = offer_global_menu(h.binary)  # noqa: F841 - holds the name until the end
+    global_menu = offer_global_menu(h.binary, h.emulator)  # noqa: F841 - holds the name until the end
 
     passed = failed = 0
     for name, scenario in SCENARIOS:

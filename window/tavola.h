@@ -59,8 +59,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // Where the game is. Every slot asks: the controls answer the pupil only
-    // while a game is under way.
+    // Where the game is. The slots ask first: answers, ticks and Exit count
+    // only while a game is under way; "NUOVO GIOCO" until it is over.
     enum class Phase {
         NotStarted, // before the countdown starts, or between games
         Playing,

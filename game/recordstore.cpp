@@ -1,16 +1,15 @@
 #include "recordstore.h"
 
+#include "recordfs.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QTemporaryFile>
-#include <QStandardPaths>
 
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <system_error>
 #include <string>
 #include <utility>
@@ -20,8 +19,6 @@
 #        define NOMINMAX
 #    endif
 #    include <windows.h>
-#else
-#    include <unistd.h>
 #endif
 
 namespace {
@@ -50,94 +47,47 @@ constexpr int lockWaitMs = 3000;
 // game has ended is taken over at once.
 constexpr int staleLockMs = 10000;
 
-std::filesystem::path nativePath(const QString &path)
+// The game's own working files beside the record, named so that no copy a
+// person keeps ("tvk.txt.bak", "tvk.txt.old123") can be taken for one.
+const QLatin1String stagedSuffix(".ponderine-new");
+const QLatin1String commitMarkerName("tvk.txt.ponderine-commit");
+// What Qt's lock leaves when a game is cut short as it clears a stale lock.
+const QLatin1String lockLeftoverSuffix(".rmlock");
+
+QString systemReason(std::errc code)
 {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
+    return QString::fromStdString(std::make_error_code(code).message());
 }
 
-// The new content of a record file, written and flushed to disk beside it
-// under a name of its own ("tvk.txt.Ab12Cd"), then put in the file's place
-// by one rename: the old content or the new, never a truncated file. What is
-// not put in place is removed again.
-class StagedLine
+// The file a record path names: a link is followed, so that the file it
+// points to gets the new content.
+QString recordTarget(const QString &path)
 {
-public:
-    explicit StagedLine(const QString &path)
-        // A link is followed, so the file it points to gets the new content.
-        : m_path(QFileInfo(path).isSymLink() ? QFileInfo(path).symLinkTarget() : path),
-          m_file(m_path + QStringLiteral(".XXXXXX"))
-    { }
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
+}
 
-    RecordError write(const QString &text)
-    {
-        // Found now, not when the first file has been replaced already.
-        if (QFileInfo(m_path).isDir())
-            return {m_path, QString::fromStdString(std::make_error_code(std::errc::is_a_directory).message())};
-        if (!m_file.open())
-            return {m_path, m_file.errorString()};
-        // The new file keeps the old one's permissions, or gets the usual ones.
-        const QFileInfo old(m_path);
-        m_file.setPermissions(old.exists()
-                                  ? old.permissions()
-                                  : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        const QByteArray bytes = toWindows1252(text) + QByteArrayLiteral("\r\n");
-        if (m_file.write(bytes) != bytes.size() || !m_file.flush() || !syncToDisk())
-            return {m_path, m_file.errorString()};
-        // Asking the name gives the file one where Qt made it without: done
-        // here, so that nothing but the rename is left for replace().
-        m_staged = nativePath(m_file.fileName());
-        m_target = nativePath(m_path);
-        m_file.close();
-        return {};
-    }
-
-    RecordError replace()
-    {
-        std::error_code error;
-        std::filesystem::rename(m_staged, m_target, error);
-        if (error)
-            return {m_path, QString::fromStdString(error.message())};
-        m_file.setAutoRemove(false);
-        return {};
-    }
-
-private:
-    bool syncToDisk()
-    {
-#ifdef Q_OS_WIN
-        return true; // the rename is what a crash can cut there
-#else
-        return ::fsync(m_file.handle()) == 0;
-#endif
-    }
-
-    QString m_path;
-    QTemporaryFile m_file;
-    std::filesystem::path m_staged;
-    std::filesystem::path m_target;
-};
-
-// A temporary file that a save of one of the record files left behind when
-// it was cut short: the file's name, a dot and six letters or digits; or
-// what the lock leaves when a game is cut short as it clears a stale lock.
-bool isLeftoverOfSave(const QString &entry)
+QString stagedPath(const QString &target)
 {
-    if (entry.startsWith(QLatin1String("tvk.txt.lock.rmlock")))
-        return true;
-    for (const QLatin1String record : {QLatin1String("tvk.txt."), QLatin1String("ntvk.txt.")}) {
-        if (!entry.startsWith(record) || entry.size() != record.size() + 6)
-            continue;
-        bool alnum = true;
-        for (const QChar c : QStringView(entry).mid(record.size()))
-            alnum = alnum && c.unicode() < 0x80 && c.isLetterOrNumber();
-        if (alnum)
-            return true;
-    }
-    return false;
+    return target + stagedSuffix;
+}
+
+// Writes one file whole and flushes it to disk.
+RecordError writeFileToDisk(const QString &path, const QByteArray &bytes, QFile::Permissions permissions)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {path, file.errorString()};
+    file.setPermissions(permissions);
+    if (file.write(bytes) != bytes.size() || !file.flush() || !recordfs::syncToDisk(file))
+        return {path, file.errorString()};
+    return {};
+}
+
+QByteArray readAtMost(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(maxReadBytes) : QByteArray();
 }
 
 } // namespace
@@ -171,11 +121,12 @@ QString GetSystemDir()
 
 QString defaultDataDir()
 {
-#ifdef Q_OS_WIN
-    return GetSystemDir();
-#else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ponderine/");
-#endif
+    return recordfs::dataFolder();
+}
+
+QString defaultCarryOverDir()
+{
+    return recordfs::carryOverFolder();
 }
 
 QString Leggifiletxt(const QString &nomefile, RecordError *error)
@@ -286,7 +237,8 @@ QString nameForFile(const QString &name)
     return kept;
 }
 
-RecordStore::RecordStore(QString dataDir) : m_dataDir(std::move(dataDir))
+RecordStore::RecordStore(QString dataDir, QString carryOverDir)
+    : m_dataDir(std::move(dataDir)), m_carryOverDir(std::move(carryOverDir))
 { }
 
 QString RecordStore::scorePath() const
@@ -304,26 +256,21 @@ QString RecordStore::lockPath() const
     return QDir(m_dataDir).filePath(QStringLiteral("tvk.txt.lock"));
 }
 
+QString RecordStore::commitMarkerPath() const
+{
+    return QDir(m_dataDir).filePath(commitMarkerName);
+}
+
 RecordError RecordStore::ensureFilesExist() const
 {
     // mkpath gives no reason when it fails; creating the files below then fails
     // too, and that error carries the system's wording.
     QDir().mkpath(m_dataDir);
 
-    // Only while no other game is saving: its temporary files are in use.
-    // Taking the lock writes it to disk, so it is taken only when there is
-    // something to remove, not at every start.
-    const QDir dir(m_dataDir);
-    QStringList leftovers = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    leftovers.removeIf([](const QString &entry) { return !isLeftoverOfSave(entry); });
-    if (!leftovers.isEmpty()) {
-        QLockFile lock(lockPath());
-        lock.setStaleLockTime(staleLockMs);
-        if (lock.tryLock(0)) {
-            for (const QString &entry : std::as_const(leftovers))
-                QFile::remove(dir.filePath(entry));
-        }
-    }
+    if (RecordError error = finishCutShortSave(); error.isError())
+        return error;
+    if (RecordError error = carryOver(); error.isError())
+        return error;
 
     for (const QString &path : {scorePath(), namePath()}) {
         // An existing file is not opened at all: in a system folder it may be
@@ -336,6 +283,66 @@ RecordError RecordStore::ensureFilesExist() const
             return {path, file.errorString()};
     }
     return {};
+}
+
+RecordError RecordStore::finishCutShortSave() const
+{
+    const QString marker = commitMarkerPath();
+    const QString lock = lockPath();
+    const std::array<QString, 2> targets = {recordTarget(scorePath()), recordTarget(namePath())};
+    const bool cutShort = QFileInfo::exists(marker) || QFileInfo::exists(stagedPath(targets[0]))
+                          || QFileInfo::exists(stagedPath(targets[1])) || QFileInfo::exists(lock)
+                          || QFileInfo::exists(lock + lockLeftoverSuffix);
+    // Taking the lock writes it to disk, so it is taken only when a save was
+    // cut short, not at every start.
+    if (!cutShort)
+        return {};
+
+    // A game ended between making its lock and writing it leaves it empty,
+    // and Qt takes an empty lock for a live one until it is old.
+    if (QFileInfo(lock).size() == 0)
+        recordfs::removeUnheldLock(lock);
+    // Only while no other game is saving: its working files are in use. A
+    // lock whose game no longer runs is taken over, and removed on unlock.
+    QLockFile guard(lock);
+    guard.setStaleLockTime(staleLockMs);
+    if (!guard.tryLock(0))
+        return {};
+
+    // The marker is made only once both new contents are complete: with it,
+    // what is still staged goes in place; without it, the old pair stands.
+    if (QFileInfo::exists(marker)) {
+        for (const QString &target : targets) {
+            QString reason;
+            if (QFileInfo::exists(stagedPath(target)) && !recordfs::replaceFile(stagedPath(target), target, &reason))
+                return {target, reason};
+        }
+    }
+    for (const QString &target : targets)
+        QFile::remove(stagedPath(target));
+    QFile::remove(marker);
+    QFile::remove(lock + lockLeftoverSuffix);
+    return {};
+}
+
+RecordError RecordStore::carryOver() const
+{
+    if (m_carryOverDir.isEmpty() || QFileInfo(scorePath()).size() > 0)
+        return {};
+    const RecordStore from(m_carryOverDir);
+    if (!QFileInfo::exists(from.namePath()))
+        return {};
+    const QByteArray score = readAtMost(from.scorePath());
+    if (score.isEmpty())
+        return {};
+    QLockFile guard(lockPath());
+    guard.setStaleLockTime(staleLockMs);
+    // Another game starting at the same moment is carrying it over already.
+    if (!guard.tryLock(lockWaitMs))
+        return {};
+    if (QFileInfo(scorePath()).size() > 0)
+        return {};
+    return savePair(score, readAtMost(from.namePath()));
 }
 
 LoadResult RecordStore::load() const
@@ -382,17 +389,59 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
             return {OfferOutcome::NotBeaten, {}};
     }
 
-    // Both new contents on disk first, then the two replacements back to
-    // back, score first: all a crash can still cut between them is one rename.
-    StagedLine score(scorePath());
-    StagedLine name(namePath());
-    if (RecordError error = score.write(playerScoreText); error.isError())
-        return {OfferOutcome::Failed, error};
-    if (RecordError error = name.write(nameForFile(playerName)); error.isError())
-        return {OfferOutcome::Failed, error};
-    if (RecordError error = score.replace(); error.isError())
-        return {OfferOutcome::Failed, error};
-    if (RecordError error = name.replace(); error.isError())
+    const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+    if (RecordError error = savePair(toWindows1252(playerScoreText) + lineEnd,
+                                     toWindows1252(nameForFile(playerName)) + lineEnd);
+        error.isError())
         return {OfferOutcome::Failed, error};
     return {OfferOutcome::Saved, {}};
+}
+
+// Both new contents on disk first, then the marker that says so, then the two
+// replacements back to back, score first. A save cut short before the marker
+// leaves the old pair; one cut short after it is finished at the next start.
+RecordError RecordStore::savePair(const QByteArray &score, const QByteArray &name) const
+{
+    const std::array<QString, 2> targets = {recordTarget(scorePath()), recordTarget(namePath())};
+    const std::array<QByteArray, 2> contents = {score, name};
+    // Found now, not when the first file has been replaced already.
+    for (const QString &target : targets) {
+        if (QFileInfo(target).isDir())
+            return {target, systemReason(std::errc::is_a_directory)};
+    }
+    const auto undo = [&targets] {
+        for (const QString &target : targets)
+            QFile::remove(stagedPath(target));
+    };
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        // The new file keeps the old one's permissions, or gets the usual ones.
+        const QFileInfo old(targets[k]);
+        const QFile::Permissions permissions =
+            old.exists() ? old.permissions()
+                         : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        if (RecordError error = writeFileToDisk(stagedPath(targets[k]), contents[k], permissions); error.isError()) {
+            undo();
+            return {targets[k], error.reason};
+        }
+    }
+    if (RecordError error = writeFileToDisk(commitMarkerPath(), {}, QFile::ReadOwner | QFile::WriteOwner);
+        error.isError()) {
+        undo();
+        QFile::remove(commitMarkerPath());
+        return {targets[0], error.reason};
+    }
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        QString reason;
+        if (!recordfs::replaceFile(stagedPath(targets[k]), targets[k], &reason)) {
+            // Nothing replaced yet: the old pair stands. Otherwise the marker
+            // stays, so the next start puts the name in place too.
+            if (k == 0) {
+                undo();
+                QFile::remove(commitMarkerPath());
+            }
+            return {targets[k], reason};
+        }
+    }
+    QFile::remove(commitMarkerPath());
+    return {};
 }

@@ -53,9 +53,13 @@ QString systemDirFromBuffer(const QString &buffer, int count);
 QString GetSystemDir();
 #endif
 
-// Where the record files live: the Windows directory on Windows,
+// Where the record files live: %APPDATA%\ponderine\ on Windows,
 // $XDG_DATA_HOME/ponderine/ (~/.local/share/ponderine/) elsewhere. Ends in a separator.
 QString defaultDataDir();
+
+// Where a record may wait to be carried over into the data folder: the Windows
+// directory on Windows, nowhere (empty) elsewhere.
+QString defaultCarryOverDir();
 
 // The file's content, at most the first 4 KiB of it, decoded from Windows-1252;
 // an empty file gives the empty text. On failure returns the empty text and fills *error.
@@ -76,15 +80,20 @@ QString nameForFile(const QString &name);
 class RecordStore
 {
 public:
-    explicit RecordStore(QString dataDir);
+    // A record in `carryOverDir` (tvk.txt and ntvk.txt) is copied into
+    // `dataDir` when that holds no record yet; `carryOverDir` is only read.
+    explicit RecordStore(QString dataDir, QString carryOverDir = QString());
 
     QString dataDir() const { return m_dataDir; }
     QString scorePath() const; // dataDir + tvk.txt
     QString namePath() const;  // dataDir + ntvk.txt
 
     // Creates the data folder (with its parents) and each missing file, empty;
-    // an existing file keeps its content. Removes what a save cut short left
-    // behind: temporary files named after the record files ("tvk.txt.Ab12Cd").
+    // an existing file keeps its content. A save cut short is finished when
+    // both new contents were complete ("tvk.txt.ponderine-commit" is there),
+    // and undone otherwise, so the pair read back is one saved together; its
+    // working files and a lock left by a game that no longer runs are removed.
+    // Then a record waiting in the carry-over folder is copied in.
     RecordError ensureFilesExist() const;
 
     // Both files' contents as they are shown, line ends included (Leggifiletxt).
@@ -93,7 +102,8 @@ public:
     // At the end of a game: when the player's score beats (strictly) both the
     // stored score shown at the start and the one in the score file now, which
     // another game may have raised meanwhile, rewrites the score file, then
-    // the name file. Both new contents are on disk before either replaces its
+    // the name file. Both new contents are on disk ("tvk.txt.ponderine-new",
+    // "ntvk.txt.ponderine-new") and marked complete before either replaces its
     // file, and each replacement is atomic (the old content or the new, never
     // a truncated file). The compare and the writes hold a lock beside the
     // files, so two games ending together keep the higher record.
@@ -103,6 +113,14 @@ public:
     // The lock that offerRecord() holds.
     QString lockPath() const; // dataDir + tvk.txt.lock
 
+    // Marks a save whose new contents are both complete, while it puts them in place.
+    QString commitMarkerPath() const; // dataDir + tvk.txt.ponderine-commit
+
 private:
+    RecordError savePair(const QByteArray &score, const QByteArray &name) const;
+    RecordError finishCutShortSave() const;
+    RecordError carryOver() const;
+
     QString m_dataDir;
+    QString m_carryOverDir;
 };

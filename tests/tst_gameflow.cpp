@@ -414,9 +414,8 @@ void GameFlowTest::newGameYes()
     answer(QStringLiteral("2000"));
     answer(QStringLiteral("2000"));
     m_window->tick();
-    writeBytes(m_dataDir->filePath("tvk.txt"), "1\r\n");
-    writeBytes(m_dataDir->filePath("ntvk.txt"), "Carla\r\n");
-
+    QVERIFY(writeBytes(m_dataDir->filePath("tvk.txt"), "1\r\n"));
+    QVERIFY(writeBytes(m_dataDir->filePath("ntvk.txt"), "Carla\r\n"));
     m_dialogs.yesNoAnswers.push_back(true);
     m_dialogs.textAnswers.push_back(QStringLiteral("Bea"));
     m_random.queueQuestion(5, 5, mg, g, 4);
@@ -548,8 +547,8 @@ void GameFlowTest::record()
     QFETCH(bool, saved);
 
     QDir().mkpath(m_dataDir->path());
-    writeBytes(m_dataDir->filePath("tvk.txt"), stored);
-    writeBytes(m_dataDir->filePath("ntvk.txt"), stored.isEmpty() ? QByteArray() : QByteArray("Dario\r\n"));
+    QVERIFY(writeBytes(m_dataDir->filePath("tvk.txt"), stored));
+    QVERIFY(writeBytes(m_dataDir->filePath("ntvk.txt"), stored.isEmpty() ? QByteArray() : QByteArray("Dario\r\n")));
     startGame(Kg, g, 2, QStringLiteral("Zoë"));
     for (int i = 0; i < rightAnswers; ++i)
         answer(QStringLiteral("2000"));
@@ -594,7 +593,7 @@ void GameFlowTest::failedSaveIsNotCalledSaved()
 void GameFlowTest::unreadableRecordStillPlays()
 {
     const QString blocker = m_dataDir->filePath("file");
-    writeBytes(blocker, "not a folder");
+    QVERIFY(writeBytes(blocker, "not a folder"));
     m_window = std::make_unique<Tavola>(m_dialogs, m_random, blocker + QStringLiteral("/ponderine/"));
     startGame(Kg, g, 2);
 
@@ -609,7 +608,7 @@ void GameFlowTest::unreadableRecordStillPlays()
 // A record that could not be read at the start is still the record: a lower score leaves it.
 void GameFlowTest::unreadRecordIsNotBeaten()
 {
-    writeBytes(m_dataDir->filePath("tvk.txt"), "12\r\n");
+    QVERIFY(writeBytes(m_dataDir->filePath("tvk.txt"), "12\r\n"));
     QVERIFY(QDir().mkpath(m_dataDir->filePath("ntvk.txt")));
     startGame(Kg, g, 2);
     answer(QStringLiteral("2000"));

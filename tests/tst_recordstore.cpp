@@ -1,9 +1,12 @@
 #include "recordstore.h"
 #include "recordfiles.h"
+#include "recordsaver.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -12,6 +15,8 @@
 #endif
 
 Q_DECLARE_METATYPE(OfferOutcome)
+using Files = QMap<QString, QByteArray>; // a folder's files by name
+Q_DECLARE_METATYPE(Files)
 
 namespace {
 
@@ -28,7 +33,7 @@ class TstRecordStore : public QObject
     Q_OBJECT
 
 private slots:
-    void dataDirFollowsXdg();
+    void dataFolders();
     void paths_data();
     void paths();
     void systemDir_data();
@@ -41,7 +46,12 @@ private slots:
     void nameBytes_data();
     void nameBytes();
     void noTemporaryFilesLeft();
-    void leftoversOfSavesRemoved();
+    void startAfterCutShortSave_data();
+    void startAfterCutShortSave();
+    void startLeavesALiveSave();
+    void saveKilledAnywhere();
+    void carryOver_data();
+    void carryOver();
     void offerRereads_data();
     void offerRereads();
     void unreadableRecordIsKept();
@@ -66,10 +76,13 @@ private slots:
     void storedScore();
 };
 
-void TstRecordStore::dataDirFollowsXdg()
+void TstRecordStore::dataFolders()
 {
 #ifdef Q_OS_WIN
-    QSKIP("The record lives in the Windows directory there");
+    // The roaming folder, which follows the pupil in a school domain; the
+    // Windows directory is only where an old record may be carried from.
+    QCOMPARE(defaultDataDir(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/ponderine/"));
+    QCOMPARE(defaultCarryOverDir(), GetSystemDir());
 #else
     QTemporaryDir home;
     QVERIFY(home.isValid());
@@ -82,6 +95,7 @@ void TstRecordStore::dataDirFollowsXdg()
     else
         qunsetenv("XDG_DATA_HOME");
     QCOMPARE(dir, home.path() + QStringLiteral("/ponderine/"));
+    QCOMPARE(defaultCarryOverDir(), QString());
 #endif
 }
 
@@ -159,9 +173,8 @@ void TstRecordStore::ensureKeepsExistingContent()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    writeBytes(store.scorePath(), "12\r\n");
-    writeBytes(store.namePath(), "Anna\r\n");
-
+    QVERIFY(writeBytes(store.scorePath(), "12\r\n"));
+    QVERIFY(writeBytes(store.namePath(), "Anna\r\n"));
     QVERIFY(!store.ensureFilesExist().isError());
     QVERIFY(!store.ensureFilesExist().isError());
     QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
@@ -226,8 +239,8 @@ void TstRecordStore::offer()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    writeBytes(store.scorePath(), storedFile);
-    writeBytes(store.namePath(), "Anna\r\n");
+    QVERIFY(writeBytes(store.scorePath(), storedFile));
+    QVERIFY(writeBytes(store.namePath(), "Anna\r\n"));
     const LoadResult loaded = store.load();
     QVERIFY(!loaded.error.isError());
 
@@ -294,22 +307,157 @@ void TstRecordStore::noTemporaryFilesLeft()
     QCOMPARE(readBytes(store.scorePath()), QByteArray("8\r\n"));
 }
 
-// A save cut short leaves "tvk.txt.Ab12Cd" (or a lock's "tvk.txt.lock.rmlock") beside the record; only such names go.
-void TstRecordStore::leftoversOfSavesRemoved()
+void TstRecordStore::startAfterCutShortSave_data()
+{
+    QTest::addColumn<Files>("before");
+    QTest::addColumn<QByteArray>("scoreAfter");
+    QTest::addColumn<QByteArray>("nameAfter");
+    QTest::addColumn<QStringList>("kept"); // besides tvk.txt and ntvk.txt
+
+    const QByteArray twelve("12\r\n"), anna("Anna\r\n"), thirteen("13\r\n"), bea("Bea\r\n");
+    const QByteArray deadLock = "2147483646\nponderine\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    const Files old = {{"tvk.txt", twelve}, {"ntvk.txt", anna}};
+    const auto with = [&old](const Files &more) {
+        Files all = old;
+        all.insert(more);
+        return all;
+    };
+    // A person's copies of the record, whatever they are called, are not the game's to remove.
+    const QStringList copies = {"Copia di tvk.txt", "ntvk.txt.old123", "ntvk.txt.x9Y8z7", "tvk.txt.Ab12Cd",
+                                "tvk.txt.backup",   "tvk.txt.bak",     "tvk.txt.new",     "tvk.txt~"};
+    Files withCopies = old;
+    for (const QString &copy : copies)
+        withCopies.insert(copy, "7\r\n");
+    // clang-format off
+    QTest::newRow("a person's copies") << withCopies << twelve << anna << copies;
+    QTest::newRow("cut while staging") << with({{"tvk.txt.ponderine-new", thirteen}, {"ntvk.txt.ponderine-new", "Be"}}) << twelve << anna << QStringList();
+    QTest::newRow("staged, not marked") << with({{"tvk.txt.ponderine-new", thirteen}, {"ntvk.txt.ponderine-new", bea}}) << twelve << anna << QStringList();
+    QTest::newRow("marked, none in place") << with({{"tvk.txt.ponderine-new", thirteen}, {"ntvk.txt.ponderine-new", bea}, {"tvk.txt.ponderine-commit", ""}}) << thirteen << bea << QStringList();
+    QTest::newRow("marked, score in place") << Files{{"tvk.txt", thirteen}, {"ntvk.txt", anna}, {"ntvk.txt.ponderine-new", bea}, {"tvk.txt.ponderine-commit", ""}} << thirteen << bea << QStringList();
+    QTest::newRow("marked, both in place") << Files{{"tvk.txt", thirteen}, {"ntvk.txt", bea}, {"tvk.txt.ponderine-commit", ""}} << thirteen << bea << QStringList();
+    QTest::newRow("lock of a game gone") << with({{"tvk.txt.lock", deadLock}}) << twelve << anna << QStringList();
+    QTest::newRow("lock left empty") << with({{"tvk.txt.lock", ""}}) << twelve << anna << QStringList();
+    QTest::newRow("lock's own leftover") << with({{"tvk.txt.lock.rmlock", deadLock}}) << twelve << anna << QStringList();
+    // clang-format on
+}
+
+// The next start reads a pair that was saved together, and nothing of the cut save stays.
+void TstRecordStore::startAfterCutShortSave()
+{
+    QFETCH(Files, before);
+    QFETCH(QByteArray, scoreAfter);
+    QFETCH(QByteArray, nameAfter);
+    QFETCH(QStringList, kept);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    for (auto file = before.cbegin(); file != before.cend(); ++file)
+        QVERIFY(writeBytes(tmp.filePath(file.key()), file.value()));
+
+    QVERIFY(!store.ensureFilesExist().isError());
+    QCOMPARE(readBytes(store.scorePath()), scoreAfter);
+    QCOMPARE(readBytes(store.namePath()), nameAfter);
+    for (const QString &copy : std::as_const(kept))
+        QCOMPARE(readBytes(tmp.filePath(copy)), before.value(copy));
+    kept << "ntvk.txt" << "tvk.txt";
+    kept.sort();
+    QCOMPARE(folderEntries(tmp.path()), kept);
+}
+
+// A game saving now keeps its working files: the start leaves them to it.
+void TstRecordStore::startLeavesALiveSave()
 {
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    for (const char *name : {"tvk.txt.Ab12Cd", "ntvk.txt.x9Y8z7", "tvk.txt.lock.rmlock", "tvk.txt.bak",
-                             "tvk.txt.Ab12Cde", "tvk.txt.Ab-2Cd", "notes.txt.Ab12Cd", "xtvk.txt.Ab12Cd"})
-        writeBytes(tmp.filePath(QLatin1String(name)), "x");
-    writeBytes(store.scorePath(), "12\r\n");
+    QVERIFY(writeBytes(store.scorePath(), "12\r\n"));
+    QVERIFY(writeBytes(tmp.filePath("tvk.txt.ponderine-new"), "13\r\n"));
+    QLockFile saving(store.lockPath());
+    QVERIFY(saving.tryLock(0));
 
     QVERIFY(!store.ensureFilesExist().isError());
-    QCOMPARE(folderEntries(tmp.path()),
-             QStringList({"notes.txt.Ab12Cd", "ntvk.txt", "tvk.txt", "tvk.txt.Ab-2Cd", "tvk.txt.Ab12Cde", "tvk.txt.bak",
-                          "xtvk.txt.Ab12Cd"}));
+    QCOMPARE(readBytes(tmp.filePath("tvk.txt.ponderine-new")), QByteArray("13\r\n"));
     QCOMPARE(readBytes(store.scorePath()), QByteArray("12\r\n"));
+}
+
+// A game killed anywhere in its saves, again and again: each next start reads
+// a score with the holder saved with it, and nothing of the cut save stays.
+void TstRecordStore::saveKilledAnywhere()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const RecordStore store(tmp.path() + QLatin1Char('/'));
+    const int kills = qEnvironmentVariableIsSet("PONDERINE_KILLS") ? qEnvironmentVariableIntValue("PONDERINE_KILLS")
+                                                                    : 200;
+    const QString saver = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("record_saver"));
+    QRandomGenerator random(20261208);
+    int score = 0;
+    for (int k = 0; k < kills; ++k) {
+        QProcess process;
+        process.start(saver, {store.dataDir()});
+        QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+        // Once it is saving, at a random point of a save.
+        const QByteArray seen = readBytes(store.scorePath());
+        QTRY_VERIFY_WITH_TIMEOUT(readBytes(store.scorePath()) != seen || process.state() != QProcess::Running, 20000);
+        QCOMPARE(process.state(), QProcess::Running);
+        QThread::usleep(random.bounded(3000));
+        process.kill();
+        QVERIFY(process.waitForFinished());
+
+        QVERIFY(!store.ensureFilesExist().isError());
+        const LoadResult loaded = store.load();
+        const int now = int(storedScoreValue(loaded.texts.score));
+        QCOMPARE(loaded.texts.name, now > 0 ? holderOf(now) + QStringLiteral("\r\n") : QString());
+        QVERIFY(now >= score);
+        score = now;
+        QCOMPARE(folderEntries(tmp.path()), QStringList({"ntvk.txt", "tvk.txt"}));
+    }
+    qInfo("%d kills, %d records saved", kills, score);
+}
+
+void TstRecordStore::carryOver_data()
+{
+    QTest::addColumn<Files>("there"); // in the carry-over folder
+    QTest::addColumn<Files>("here");  // in the data folder
+    QTest::addColumn<QByteArray>("scoreAfter");
+    QTest::addColumn<QByteArray>("nameAfter");
+
+    const Files old = {{"tvk.txt", "12\r\n"}, {"ntvk.txt", "Niccol\xF2\r\n"}};
+    // clang-format off
+    QTest::newRow("first start") << old << Files() << QByteArray("12\r\n") << QByteArray("Niccol\xF2\r\n");
+    QTest::newRow("no record here yet") << old << Files{{"tvk.txt", ""}, {"ntvk.txt", ""}} << QByteArray("12\r\n") << QByteArray("Niccol\xF2\r\n");
+    QTest::newRow("a record here") << old << Files{{"tvk.txt", "3\r\n"}, {"ntvk.txt", "Bea\r\n"}} << QByteArray("3\r\n") << QByteArray("Bea\r\n");
+    QTest::newRow("no record there") << Files{{"tvk.txt", ""}, {"ntvk.txt", ""}} << Files() << QByteArray() << QByteArray();
+    QTest::newRow("a score alone there") << Files{{"tvk.txt", "12\r\n"}} << Files() << QByteArray() << QByteArray();
+    QTest::newRow("nothing there") << Files() << Files() << QByteArray() << QByteArray();
+    // clang-format on
+}
+
+// A record in the old place is carried into the data folder once; the old place is only read.
+void TstRecordStore::carryOver()
+{
+    QFETCH(Files, there);
+    QFETCH(Files, here);
+    QFETCH(QByteArray, scoreAfter);
+    QFETCH(QByteArray, nameAfter);
+
+    QTemporaryDir oldPlace, dataPlace;
+    QVERIFY(oldPlace.isValid() && dataPlace.isValid());
+    for (auto file = there.cbegin(); file != there.cend(); ++file)
+        QVERIFY(writeBytes(oldPlace.filePath(file.key()), file.value()));
+    for (auto file = here.cbegin(); file != here.cend(); ++file)
+        QVERIFY(writeBytes(dataPlace.filePath(file.key()), file.value()));
+    const RecordStore store(dataPlace.path() + QLatin1Char('/'), oldPlace.path());
+
+    QVERIFY(!store.ensureFilesExist().isError());
+    QVERIFY(!store.ensureFilesExist().isError());
+    QCOMPARE(readBytes(store.scorePath()), scoreAfter);
+    QCOMPARE(readBytes(store.namePath()), nameAfter);
+    QCOMPARE(folderEntries(store.dataDir()), QStringList({"ntvk.txt", "tvk.txt"}));
+    QCOMPARE(folderEntries(oldPlace.path()), QStringList(there.keys()));
+    for (auto file = there.cbegin(); file != there.cend(); ++file)
+        QCOMPARE(readBytes(oldPlace.filePath(file.key())), file.value());
 }
 
 void TstRecordStore::offerRereads_data()
@@ -347,10 +495,9 @@ void TstRecordStore::offerRereads()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    writeBytes(store.namePath(), "Anna\r\n");
+    QVERIFY(writeBytes(store.namePath(), "Anna\r\n"));
     if (!fileNow.isNull())
-        writeBytes(store.scorePath(), fileNow);
-
+        QVERIFY(writeBytes(store.scorePath(), fileNow));
     const OfferResult result = store.offerRecord(shown, playerScore, QStringLiteral("Bea"));
     QCOMPARE(result.outcome, outcome);
     QVERIFY(!result.error.isError());
@@ -368,8 +515,8 @@ void TstRecordStore::unreadableRecordIsKept()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    writeBytes(store.scorePath(), "12\r\n");
-    writeBytes(store.namePath(), "Anna\r\n");
+    QVERIFY(writeBytes(store.scorePath(), "12\r\n"));
+    QVERIFY(writeBytes(store.namePath(), "Anna\r\n"));
     QVERIFY(QFile::setPermissions(store.scorePath(), QFile::WriteOwner));
 
     // Permission bits do not stop root: the offer runs as an ordinary user then.
@@ -408,14 +555,12 @@ void TstRecordStore::lock()
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
     QVERIFY(!store.ensureFilesExist().isError());
-    writeBytes(store.scorePath(), "5\r\n");
-
+    QVERIFY(writeBytes(store.scorePath(), "5\r\n"));
     QLockFile other(store.lockPath());
     if (heldByLiveGame)
         QVERIFY(other.tryLock(0));
     else // The lock file of a process that no longer runs on this host.
-        writeBytes(store.lockPath(), "2147483646\nponderine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-
+        QVERIFY(writeBytes(store.lockPath(), "2147483646\nponderine\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
     const OfferResult result = store.offerRecord(QStringLiteral("5\r\n"), QStringLiteral("6"), QStringLiteral("Bea"));
     QCOMPARE(result.outcome, heldByLiveGame ? OfferOutcome::Failed : OfferOutcome::Saved);
     QCOMPARE(readBytes(store.scorePath()), heldByLiveGame ? QByteArray("5\r\n") : QByteArray("6\r\n"));
@@ -442,7 +587,7 @@ void TstRecordStore::folderIsAFile()
     QFETCH(QString, dataDir);
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
-    writeBytes(tmp.filePath(QStringLiteral("blocked")), "not a folder");
+    QVERIFY(writeBytes(tmp.filePath(QStringLiteral("blocked")), "not a folder"));
     const RecordStore store(tmp.filePath(dataDir));
 
     const RecordError ensured = store.ensureFilesExist();
@@ -470,8 +615,7 @@ void TstRecordStore::scoreFileIsAFolder()
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
     QVERIFY(QDir().mkdir(store.scorePath()));
-    writeBytes(store.namePath(), "Anna\r\n");
-
+    QVERIFY(writeBytes(store.namePath(), "Anna\r\n"));
     const RecordError ensured = store.ensureFilesExist();
     QCOMPARE(ensured.path, store.scorePath());
     QVERIFY(!ensured.reason.isEmpty());
@@ -492,7 +636,7 @@ void TstRecordStore::nameFileIsAFolder()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    writeBytes(store.scorePath(), "12\r\n");
+    QVERIFY(writeBytes(store.scorePath(), "12\r\n"));
     QVERIFY(QDir().mkdir(store.namePath()));
 
     const OfferResult offered =
@@ -578,8 +722,7 @@ void TstRecordStore::readFile()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const QString path = tmp.filePath(QStringLiteral("tvk.txt"));
-    writeBytes(path, content);
-
+    QVERIFY(writeBytes(path, content));
     RecordError error;
     const QString read = Leggifiletxt(path, &error);
     QVERIFY(!error.isError());
@@ -592,7 +735,7 @@ void TstRecordStore::readHugeFile()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const QString path = tmp.filePath(QStringLiteral("tvk.txt"));
-    writeBytes(path, QByteArray(4096, 'a') + QByteArray(10 * 1024 * 1024, 'b'));
+    QVERIFY(writeBytes(path, QByteArray(4096, 'a') + QByteArray(10 * 1024 * 1024, 'b')));
     QCOMPARE(Leggifiletxt(path), QString(4096, QLatin1Char('a')));
 }
 

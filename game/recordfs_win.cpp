@@ -1,0 +1,74 @@
+#include "recordfs.h"
+
+#include "recordstore.h"
+
+#include <QDir>
+#include <QFile>
+
+#ifndef NOMINMAX
+#    define NOMINMAX
+#endif
+#include <windows.h>
+#include <shlobj.h>
+
+namespace recordfs {
+
+namespace {
+
+QString systemMessage(DWORD code)
+{
+    wchar_t *text = nullptr;
+    const DWORD size = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                          | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    QString message = size ? QString::fromWCharArray(text, int(size)).trimmed()
+                           : QStringLiteral("errore %1").arg(code);
+    LocalFree(text);
+    return message;
+}
+
+} // namespace
+
+bool replaceFile(const QString &from, const QString &to, QString *reason)
+{
+    const std::wstring source = QDir::toNativeSeparators(from).toStdWString();
+    const std::wstring target = QDir::toNativeSeparators(to).toStdWString();
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *reason = systemMessage(GetLastError());
+    return false;
+}
+
+bool syncToDisk(QFile &)
+{
+    // The replacement is written through (MOVEFILE_WRITE_THROUGH); what a
+    // crash can cut there is the rename, which the commit marker covers.
+    return true;
+}
+
+void removeUnheldLock(const QString &path)
+{
+    // A game holding its lock keeps the file open without delete sharing, so
+    // only a lock that nobody holds can be removed.
+    QFile::remove(path);
+}
+
+QString dataFolder()
+{
+    // The roaming folder follows the pupil from PC to PC in a school domain.
+    wchar_t *roaming = nullptr;
+    QString folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming)))
+        folder = QDir::fromNativeSeparators(QString::fromWCharArray(roaming));
+    CoTaskMemFree(roaming);
+    return folder + QStringLiteral("/ponderine/");
+}
+
+QString carryOverFolder()
+{
+    // The record files were meant to live in the Windows directory, which a
+    // pupil's account cannot write: a record found there is read once, never written.
+    return GetSystemDir();
+}
+
+} // namespace recordfs

@@ -2,7 +2,9 @@
 // drawn to fill its own square, and a missing picture giving nothing.
 
 #include "art.h"
-#include "svgimage.h"
+#ifdef PONDERINE_SVG
+#    include "svgimage.h"
+#endif
 
 #include <QGuiApplication>
 #include <QImage>
@@ -64,8 +66,10 @@ private slots:
     {
         QTest::addColumn<qreal>("ratio");
         QTest::newRow("1, drawn ahead") << 1.0;
-        QTest::newRow("1.5, drawn now") << 1.5;
+        QTest::newRow("1.25, drawn ahead") << 1.25;
         QTest::newRow("2, drawn ahead") << 2.0;
+        QTest::newRow("2.25, drawn now or scaled") << 2.25;
+        QTest::newRow("3, drawn now or scaled up") << 3.0;
     }
 
     void naturalSizeAtDensity()
@@ -82,7 +86,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qreal>("ratio");
         for (const char *name : {"dumbbell.svg", "face-grin.svg", "noentry.svg"})
-            for (qreal ratio : {1.0, 2.0})
+            for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
                 QTest::addRow("%s at %g", name, ratio) << QString::fromLatin1(name) << ratio;
     }
 
@@ -93,7 +97,10 @@ private slots:
         QFETCH(qreal, ratio);
         QString stem = name;
         stem.chop(4);
-        QVERIFY(QFile::exists(QStringLiteral(":/baked/%1@%2x.png").arg(stem).arg(int(ratio))));
+        QVERIFY(QFile::exists(QStringLiteral(":/baked/%1@%2x.png").arg(stem, QString::number(ratio))));
+#ifndef PONDERINE_SVG
+        QSKIP("built without Qt Svg: the drawings are compared where they are drawn, on the build machine");
+#else
         const QImage ahead = artPixmap(name, ratio).toImage().convertToFormat(QImage::Format_ARGB32);
         const QImage now = renderSvg(QStringLiteral(":/art/") + name, {QSize()}, ratio)
                                .value(0)
@@ -108,6 +115,7 @@ private slots:
             }
         // Only the rounding of stored, unpremultiplied colours may differ.
         QVERIFY2(worst <= 3, qPrintable(QString::number(worst)));
+#endif
     }
 };
 

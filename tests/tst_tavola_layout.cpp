@@ -2,6 +2,7 @@
 // pictures and pointers. The numbers are the layout's own (twips, colours
 // packed 0x00BBGGRR), typed in here, not taken from the code.
 
+#include "art.h"
 #include "autosizelabel.h"
 #include "classicboxstyle.h"
 #include "scripteddialogs.h"
@@ -18,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStyleFactory>
-#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -584,14 +584,9 @@ void TavolaLayoutTest::buttonPictures()
     const qreal dpr = m_window->devicePixelRatioF();
 
     const auto sameAs = [dpr](const QPixmap &pixmap, const char *file) {
-        QSvgRenderer renderer(QStringLiteral(":/art/") + QLatin1String(file));
-        QImage expected(QSize(32, 32) * dpr, QImage::Format_ARGB32_Premultiplied);
-        expected.setDevicePixelRatio(dpr);
-        expected.fill(Qt::transparent);
-        QPainter painter(&expected);
-        renderer.render(&painter, QRectF(0, 0, 32, 32));
-        painter.end();
-        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) == expected;
+        const QImage expected = artPixmap(QLatin1String(file), dpr).toImage();
+        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
+            == expected.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
     // The picture actually drawn: its share that differs from the bevel beside it.
     const auto drawn = [](PictureButton *button) {

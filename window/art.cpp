@@ -1,28 +1,53 @@
 #include "art.h"
 
-#include "svgimage.h"
+#ifdef PONDERINE_SVG
+#    include "svgimage.h"
+#endif
 
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace {
 
-QString drawing(const QString &name)
-{
-    return QStringLiteral(":/art/") + name;
-}
+// The ratios the pictures are drawn ahead for, listed in window/CMakeLists.txt.
+constexpr qreal aheadRatios[] = {PONDERINE_PICTURE_RATIOS};
 
-// A picture drawn when the program was built, for the two ratios nearly
-// every screen has: loading it costs a small part of drawing it. Null for
-// any other ratio, or a picture not drawn ahead.
+// A picture drawn when the program was built, for the ratios of the usual
+// display scales: loading it costs a small part of drawing it. Null for any
+// other ratio, or a picture not drawn ahead.
 QImage drawnAhead(const QString &name, qreal devicePixelRatio)
 {
-    if (devicePixelRatio != 1.0 && devicePixelRatio != 2.0)
+    if (std::find(std::begin(aheadRatios), std::end(aheadRatios), devicePixelRatio) == std::end(aheadRatios))
         return {};
     QString stem = name;
     stem.chop(name.endsWith(QLatin1String(".svg")) ? 4 : 0);
-    QImage image(QStringLiteral(":/baked/%1@%2x.png").arg(stem).arg(int(devicePixelRatio)));
+    QImage image(QStringLiteral(":/baked/%1@%2x.png").arg(stem, QString::number(devicePixelRatio)));
     image.setDevicePixelRatio(devicePixelRatio);
     return image;
+}
+
+// A picture at a ratio not drawn ahead (a display at 225 %, or 300 %): drawn
+// now where the program has Qt Svg, else scaled down from the nearest larger
+// ratio drawn ahead (up from the largest), which stays sharp enough that
+// near.
+QImage drawnNow(const QString &name, QSize size, qreal devicePixelRatio)
+{
+#ifdef PONDERINE_SVG
+    return renderSvg(QStringLiteral(":/art/") + name, {size}, devicePixelRatio).value(0);
+#else
+    Q_UNUSED(size);
+    const qreal *nearest = std::find_if(std::begin(aheadRatios), std::end(aheadRatios),
+                                        [devicePixelRatio](qreal ratio) { return ratio >= devicePixelRatio; });
+    const QImage ahead =
+        drawnAhead(name, nearest == std::end(aheadRatios) ? aheadRatios[std::size(aheadRatios) - 1] : *nearest);
+    if (ahead.isNull())
+        return {};
+    QImage image = ahead.scaled((ahead.deviceIndependentSize() * devicePixelRatio).toSize(), Qt::IgnoreAspectRatio,
+                                Qt::SmoothTransformation);
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+#endif
 }
 
 } // namespace
@@ -31,7 +56,7 @@ QPixmap artPixmap(const QString &name, qreal devicePixelRatio)
 {
     QImage image = drawnAhead(name, devicePixelRatio);
     if (image.isNull())
-        image = renderSvg(drawing(name), {QSize()}, devicePixelRatio).value(0);
+        image = drawnNow(name, QSize(), devicePixelRatio);
     if (image.isNull())
         qWarning("The picture %s is not in the program", qPrintable(name));
     return QPixmap::fromImage(image);
@@ -62,7 +87,7 @@ QIcon applicationIcon()
         for (QSize size : applicationIconSizes()) {
             QImage image(QStringLiteral(":/baked/icon-%1.png").arg(size.width()));
             if (image.isNull())
-                image = renderSvg(drawing(QStringLiteral("icon.svg")), {size}, 1.0).value(0);
+                image = drawnNow(QStringLiteral("icon.svg"), size, 1.0);
             made.addPixmap(QPixmap::fromImage(image));
         }
         return made;

@@ -47,8 +47,9 @@ constexpr int promptUpMs = 200;
 
 } // namespace
 
-Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_random(random)
+Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir,
+               QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_carryOverDir(carryOverDir)
 {
     m_state.dataDir = dataDir;
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
@@ -146,7 +147,7 @@ void Tavola::placeOnFreeArea()
 
 void Tavola::loadRecord()
 {
-    const RecordStore store(m_state.dataDir);
+    const RecordStore store(m_state.dataDir, m_carryOverDir);
     LoadResult loaded;
     if (const RecordError error = store.ensureFilesExist(); error.isError()) {
         loaded.error = error;

@@ -26,7 +26,10 @@ class Tavola : public QMainWindow
     Q_OBJECT
 
 public:
-    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
+    // The record lives in dataDir; one waiting in carryOverDir (Windows: the
+    // Windows directory) is carried over into it once (RecordStore).
+    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir = QString(),
+           QWidget *parent = nullptr);
 
     // Makes the controls as they are before a game, and the menu the first
     // time. A new game calls it again: the last game's controls are dropped
@@ -87,6 +90,7 @@ private:
     Dialogs &m_dialogs;
     RandomSource &m_random;
     GameState m_state;
+    QString m_carryOverDir;
     Phase m_phase = Phase::NotStarted;
     bool m_placed = false; // given the screen's free area before it was first shown
 

@@ -25,6 +25,13 @@ QString installedFamily(const QString &designFamily)
         return QSet<QString>(families.begin(), families.end());
     }();
 
+#ifdef Q_OS_WIN
+    // Windows keeps "MS Sans Serif" as a bitmap face in a few pixel sizes
+    // only, and draws it at any other size, as it does in its own dialogs,
+    // with the outline face made to its metrics: so does the game.
+    if (designFamily == QLatin1String("MS Sans Serif") && installed.contains(QStringLiteral("Microsoft Sans Serif")))
+        return QStringLiteral("Microsoft Sans Serif");
+#endif
     if (installed.contains(designFamily))
         return designFamily;
     for (const QString &substitute : substitutes.value(designFamily))

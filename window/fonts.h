@@ -6,5 +6,6 @@
 // Roman, Arial Black, MS Sans Serif). Each is used when installed; otherwise
 // an installed face of the same metrics takes its place (Liberation for the
 // first two, DejaVu Sans for the others), or the design's name is kept and
-// left to the font matcher.
+// left to the font matcher. On Windows, where all four are the system's own,
+// MS Sans Serif is drawn with its outline twin, Microsoft Sans Serif.
 QString installedFamily(const QString &designFamily);

@@ -28,6 +28,6 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     ClockRandomSource random;
-    Tavola window(dialogs, random, defaultDataDir());
+    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDir());
     return runGame(window);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamestate.h"
+#include "recordstore.h"
 
 #include <QMainWindow>
 
@@ -26,7 +27,9 @@ class Tavola : public QMainWindow
     Q_OBJECT
 
 public:
-    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, QWidget *parent = nullptr);
+    // The record lives in `dataDir`; one found in `carryOverDir` is copied there first.
+    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir = QString(),
+           QWidget *parent = nullptr);
 
     // Makes the controls as they are before a game, and the menu the first
     // time. A new game calls it again: the last game's controls are dropped
@@ -86,6 +89,7 @@ private:
 
     Dialogs &m_dialogs;
     RandomSource &m_random;
+    const RecordStore m_records;
     GameState m_state;
     Phase m_phase = Phase::NotStarted;
     bool m_placed = false; // given the screen's free area before it was first shown

@@ -5,6 +5,10 @@
 CheckResult checkAnswer(GameState &state, const QString &typed, const QString &expected)
 {
     CheckResult result;
+    if (state.current.judged)
+        return result;
+    state.current.judged = true;
+    result.counted = true;
     result.right = typed == expected;
     if (result.right) {
         state.rightCount = saturatingIncrement(state.rightCount);

@@ -29,7 +29,6 @@ struct GameState
     qint16 wrongCount = 0;
     qint16 questionsAsked = 0; // not reset by a new game
     CountdownClock clock;
-    QString dataDir;
     QString recordScoreText; // the score file's content, as shown
     QString recordNameText;  // the name file's content, as shown
     Question current;

@@ -14,6 +14,7 @@ struct Question
     qint16 quantity = 0; // 1..20
     double value = 0.0;  // the expected answer, with the usual floating-point error
     QString answerText;  // what the pupil must type, character for character
+    bool judged = false; // an answer was scored already: each question scores once
 };
 
 // The general number format with 15 significant digits: plain from 0.0001 up to

@@ -75,7 +75,8 @@ private slots:
     void answers_data();
     void answers();
     void enterTwicePosesNextQuestion();
-    void sameAnswerJudgedAgain();
+    void questionScoresOnce_data();
+    void questionScoresOnce();
     void nextDisabledWhileQuestionWaits();
     void firstFrameShowsQuestion();
     void newBackgroundSparesOpaqueControls();
@@ -286,13 +287,47 @@ void GameFlowTest::enterTwicePosesNextQuestion()
     QCOMPARE(QApplication::focusWidget(), control("txtAnswer"));
 }
 
-// The box is not cleared by the check: Enter in it again counts again.
-void GameFlowTest::sameAnswerJudgedAgain()
+void GameFlowTest::questionScoresOnce_data()
 {
-    startGame(hg, dg, 3);
-    answer(QStringLiteral("3000"));
-    QTest::keyClick(control("txtAnswer"), Qt::Key_Return);
-    QCOMPARE(QStringList({label("lblScore"), label("lblScore1"), label("lblScore2")}), QStringList({"2", "0", "2"}));
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("again"); // typed over the first, or nothing to send it as it is
+    QTest::addColumn<QStringList>("counters");
+    QTest::addColumn<QString>("message");
+    // clang-format off
+    QTest::newRow("right, Enter again") << "300" << "" << QStringList({"1", "0", "1"}) << "Esatto, è incredibile!!!";
+    QTest::newRow("wrong, then the right one") << "3" << "300" << QStringList({"0", "1", "1"}) << "Sbagliato!! 300";
+    QTest::newRow("right, then a wrong one") << "300" << "3" << QStringList({"1", "0", "1"}) << "Esatto, è incredibile!!!";
+    // clang-format on
+}
+
+// An answer scores once: back in the box, Enter changes no counter and no
+// message, and Enter, Enter still poses the next question.
+void GameFlowTest::questionScoresOnce()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, again);
+    QFETCH(QStringList, counters);
+    QFETCH(QString, message);
+    startGame(hg, g, 3);
+    answer(first);
+    auto *box = control<QLineEdit>("txtAnswer");
+    for (int k = 0; k < 10; ++k) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), box);
+        if (!again.isEmpty()) {
+            box->clear();
+            QTest::keyClicks(box, again);
+        }
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(QStringList({label("lblScore"), label("lblScore1"), label("lblScore2")}), counters);
+        QCOMPARE(label("lblMessage"), message);
+        QCOMPARE(QApplication::focusWidget(), control("cmdNext"));
+    }
+    m_random.queueQuestion(1, 0, dag, mg, 20);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(m_window->state().questionsAsked, qint16(2));
+    answer(QStringLiteral("200000"));
+    QCOMPARE(label("lblScore2"), QStringLiteral("2"));
 }
 
 // A question cannot be skipped: the button wakes only after an answer.
@@ -315,18 +350,39 @@ void GameFlowTest::nextDisabledWhileQuestionWaits()
 // before any frame can be drawn.
 void GameFlowTest::firstFrameShowsQuestion()
 {
+    // What the game had posed when the window was first shown.
+    struct FirstShow : QObject
+    {
+        Tavola *window = nullptr;
+        int asked = -1;
+        QString expected;
+        bool eventFilter(QObject *object, QEvent *event) override
+        {
+            if (object == window && event->type() == QEvent::Show && asked < 0) {
+                asked = window->state().questionsAsked;
+                expected = window->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+            }
+            return false;
+        }
+    } seen;
+    seen.window = m_window.get();
+    m_window->installEventFilter(&seen);
     m_dialogs.textAnswers.push_back(QStringLiteral("Ada"));
     m_random.queueQuestion(4, 2, Kg, g, 2);
     m_window->start();
-    QCOMPARE(m_window->state().questionsAsked, qint16(1));
+    QCOMPARE(seen.asked, 1);
+    QCOMPARE(seen.expected, QStringLiteral("2000"));
 }
 
 // A new background repaints what it shows through, not the buttons that cover it.
 void GameFlowTest::newBackgroundSparesOpaqueControls()
 {
-    startGame(Kg, g, 2);
-    QTest::qWait(50);
     PaintWatch watch(m_window.get());
+    startGame(Kg, g, 2);
+    // The first frame drawn, and nothing left waiting to be drawn.
+    QTRY_VERIFY(watch.painted.contains(QStringLiteral("cmdNext")));
+    QCoreApplication::sendPostedEvents();
+    watch.painted.clear();
     m_random.queueQuestion(9, 9, mg, cg, 1);
     m_window->newQuestion();
     QTRY_VERIFY(watch.painted.contains(QStringLiteral("client")));
@@ -550,9 +606,14 @@ void GameFlowTest::record()
     QVERIFY(writeBytes(m_dataDir->filePath("tvk.txt"), stored));
     QVERIFY(writeBytes(m_dataDir->filePath("ntvk.txt"), stored.isEmpty() ? QByteArray() : QByteArray("Dario\r\n")));
     startGame(Kg, g, 2, QStringLiteral("Zoë"));
-    for (int i = 0; i < rightAnswers; ++i)
-        answer(QStringLiteral("2000"));
-    answer(QStringLiteral("0"));
+    // Each question scores once: one question per answer.
+    for (int i = 0; i <= rightAnswers; ++i) {
+        if (i > 0) {
+            m_random.queueQuestion(1, 0, Kg, g, 2);
+            m_window->newQuestion();
+        }
+        answer(i < rightAnswers ? QStringLiteral("2000") : QStringLiteral("0"));
+    }
     m_window->endGame();
 
     QStringList texts;
@@ -634,8 +695,8 @@ void GameFlowTest::minimisedCaption()
     m_window->showMaximized();
     QTRY_VERIFY(!m_window->isMinimized());
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Giocare con le ponderine"));
-    // Coming back poses no new question.
-    QTest::qWait(50);
+    // Coming back, and active again, poses no new question.
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(m_window->state().questionsAsked, qint16(1));
 }
 

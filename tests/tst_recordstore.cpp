@@ -7,6 +7,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -390,7 +391,9 @@ void TstRecordStore::saveKilledAnywhere()
     const RecordStore store(tmp.path() + QLatin1Char('/'));
     const int kills = qEnvironmentVariableIsSet("PONDERINE_KILLS") ? qEnvironmentVariableIntValue("PONDERINE_KILLS")
                                                                     : 200;
-    const QString saver = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("record_saver"));
+    const QString saver =
+        QStandardPaths::findExecutable(QStringLiteral("record_saver"), {QCoreApplication::applicationDirPath()});
+    QVERIFY(!saver.isEmpty());
     QRandomGenerator random(20261208);
     int score = 0;
     for (int k = 0; k < kills; ++k) {

@@ -1,5 +1,6 @@
 #include "answercheck.h"
 #include "gamestate.h"
+#include "question.h"
 
 #include <QtTest>
 
@@ -11,7 +12,7 @@ private slots:
     void verdict_data();
     void verdict();
     void countersAndTotal();
-    void sameAnswerJudgedAgain();
+    void questionScoresOnce();
     void countersStopAtTop();
 };
 
@@ -57,8 +58,10 @@ void TstScoring::countersAndTotal()
     GameState state;
     const QStringList typed {"30", "3", "30", "30", "0,3"};
     CheckResult result;
-    for (const QString &answer : typed)
+    for (const QString &answer : typed) {
+        state.current = Question();
         result = checkAnswer(state, answer, QStringLiteral("30"));
+    }
     QCOMPARE(state.rightCount, qint16(3));
     QCOMPARE(state.wrongCount, qint16(2));
     QCOMPARE(result.rightText, QStringLiteral("3"));
@@ -66,14 +69,19 @@ void TstScoring::countersAndTotal()
     QCOMPARE(result.totalText, QStringLiteral("5"));
 }
 
-// The check leaves the answer where it is, so pressing Enter again counts it again.
-void TstScoring::sameAnswerJudgedAgain()
+// A question scores once, whatever is typed after its verdict; the next one scores again.
+void TstScoring::questionScoresOnce()
 {
     GameState state;
-    checkAnswer(state, QStringLiteral("0,07"), QStringLiteral("0,07"));
-    const CheckResult again = checkAnswer(state, QStringLiteral("0,07"), QStringLiteral("0,07"));
-    QCOMPARE(again.rightText, QStringLiteral("2"));
-    QCOMPARE(again.totalText, QStringLiteral("2"));
+    QVERIFY(checkAnswer(state, QStringLiteral("0,07"), QStringLiteral("0,07")).counted);
+    for (const QString &typed : {QStringLiteral("0,07"), QStringLiteral("7")}) {
+        const CheckResult again = checkAnswer(state, typed, QStringLiteral("0,07"));
+        QVERIFY(!again.counted);
+        QCOMPARE(state.rightCount, qint16(1));
+        QCOMPARE(state.wrongCount, qint16(0));
+    }
+    state.current = Question();
+    QCOMPARE(checkAnswer(state, QStringLiteral("7"), QStringLiteral("0,07")).totalText, QStringLiteral("2"));
 }
 
 // 16-bit counters and their total stop at 32767 rather than overflow.
@@ -85,8 +93,10 @@ void TstScoring::countersStopAtTop()
     CheckResult result = checkAnswer(state, QStringLiteral("1"), QStringLiteral("1"));
     QCOMPARE(result.rightText, QStringLiteral("32767"));
     QCOMPARE(result.totalText, QStringLiteral("32767"));
-    result = checkAnswer(state, QStringLiteral("2"), QStringLiteral("1"));
-    result = checkAnswer(state, QStringLiteral("2"), QStringLiteral("1"));
+    for (int k = 0; k < 2; ++k) {
+        state.current = Question();
+        result = checkAnswer(state, QStringLiteral("2"), QStringLiteral("1"));
+    }
     QCOMPARE(result.wrongText, QStringLiteral("32767"));
     QCOMPARE(result.totalText, QStringLiteral("32767"));
 }

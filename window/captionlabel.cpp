@@ -2,7 +2,9 @@
 
 #include "strips.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QtMath>
 #include <QStyle>
@@ -12,6 +14,27 @@ CaptionLabel::CaptionLabel(const QString &text, QWidget *parent) : QLabel(parent
     // Names come from the pupil and from the record file: "<b>Ada</b>" is shown as typed.
     setTextFormat(Qt::PlainText);
     setText(text);
+}
+
+bool CaptionLabel::event(QEvent *event)
+{
+    // A caption laid over a picture would otherwise hide the picture's tooltip.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty() && parentWidget()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        // Looked for as if this label were not there, until the event is
+        // handled, so that a second such label beneath cannot hand it back.
+        // Only for that while: the label keeps its own mouse pointer.
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        QWidget *beneath = parentWidget()->childAt(mapToParent(help->pos()));
+        if (beneath) {
+            QHelpEvent forwarded(QEvent::ToolTip, beneath->mapFromGlobal(help->globalPos()), help->globalPos());
+            QCoreApplication::sendEvent(beneath, &forwarded);
+        }
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        if (beneath)
+            return true;
+    }
+    return QLabel::event(event);
 }
 
 void CaptionLabel::paintEvent(QPaintEvent *event)

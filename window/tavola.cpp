@@ -49,9 +49,8 @@ constexpr int promptUpMs = 200;
 
 Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir,
                QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_carryOverDir(carryOverDir)
+    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_records(dataDir, carryOverDir)
 {
-    m_state.dataDir = dataDir;
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
     setWindowIcon(applicationIcon());
     setWindowState(Qt::WindowMaximized);
@@ -147,14 +146,13 @@ void Tavola::placeOnFreeArea()
 
 void Tavola::loadRecord()
 {
-    const RecordStore store(m_state.dataDir, m_carryOverDir);
     LoadResult loaded;
-    if (const RecordError error = store.ensureFilesExist(); error.isError()) {
+    if (const RecordError error = m_records.ensureFilesExist(); error.isError()) {
         loaded.error = error;
         m_dialogs.inform(this, appTitle,
                          QStringLiteral("Impossibile creare il file del record %1: %2").arg(error.path, error.reason));
     } else {
-        loaded = store.load();
+        loaded = m_records.load();
         if (loaded.error.isError())
             m_dialogs.inform(
                 this, appTitle,
@@ -225,6 +223,11 @@ void Tavola::checkAnswer()
     if (!playing())
         return;
     const CheckResult result = ::checkAnswer(m_state, m_txtAnswer->text(), m_label2->text());
+    if (!result.counted) {
+        // Judged already: Enter, Enter still poses the next question.
+        m_cmdNext->setFocus();
+        return;
+    }
     setLabelText(m_lblMessage, result.message);
     if (result.blankBackground)
         m_client->blank();
@@ -264,9 +267,8 @@ void Tavola::endGame()
     m_dialogs.inform(this, QStringLiteral("Data ") + shortDateText(QDate::currentDate(), locale()),
                      QStringLiteral("Ciao a presto. Ore ") + QString::number(m_state.clock.secondsLeft()));
 
-    const RecordStore store(m_state.dataDir);
     const OfferResult offer =
-        store.offerRecord(m_state.recordScoreText, QString::number(m_state.rightCount), m_state.playerName);
+        m_records.offerRecord(m_state.recordScoreText, QString::number(m_state.rightCount), m_state.playerName);
     switch (offer.outcome) {
     case OfferOutcome::Saved:
         m_dialogs.inform(this, appTitle, QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E\""));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamestate.h"
+#include "recordstore.h"
 
 #include <QMainWindow>
 
@@ -26,8 +27,7 @@ class Tavola : public QMainWindow
     Q_OBJECT
 
 public:
-    // The record lives in dataDir; one waiting in carryOverDir (Windows: the
-    // Windows directory) is carried over into it once (RecordStore).
+    // The record lives in `dataDir`; one found in `carryOverDir` is copied there first.
     Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir = QString(),
            QWidget *parent = nullptr);
 
@@ -89,8 +89,8 @@ private:
 
     Dialogs &m_dialogs;
     RandomSource &m_random;
+    const RecordStore m_records;
     GameState m_state;
-    QString m_carryOverDir;
     Phase m_phase = Phase::NotStarted;
     bool m_placed = false; // given the screen's free area before it was first shown
 

@@ -28,6 +28,17 @@ PONDERINE_ARM64_PACKAGES=(
     crossbuild-essential-arm64 qemu-user-static
     qt6-base-dev:arm64 qt6-svg-dev:arm64
 )
+# The Windows cross build (scripts/build-windows): the MinGW-w64 compiler
+# with posix threads, Ninja for Qt's build, dpkg-dev for `apt-get source`
+# (Qt's source), Wine to run the Windows programs, NSIS and wixl for the
+# setup program and the MSI. Its tests also need an Italian locale, an
+# Italian keyboard map, a clipboard reader, and unzip and msitools to look
+# into the zip and the MSI.
+PONDERINE_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix ninja-build dpkg-dev
+    wine wine64 nsis wixl
+)
+PONDERINE_WINDOWS_TEST_PACKAGES=(locales x11-xkb-utils xclip unzip msitools)
 
 ponderine_missing_packages() {
     local pkg
@@ -47,6 +58,31 @@ ponderine_add_architecture() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Adding the foreign architecture $arch to dpkg"
     "${sudo[@]}" dpkg --add-architecture "$arch"
+}
+
+# Lets apt fetch Debian's sources (Qt's, for the Windows build): a deb-src
+# entry for the release's main archive, unless there is one.
+ponderine_add_sources() {
+    local sudo=() codename
+    grep -qsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/* && return 0
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "Adding Debian's sources for $codename to apt"
+    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$codename" | "${sudo[@]}" tee /etc/apt/sources.list.d/ponderine-sources.sources >/dev/null
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+}
+
+# Makes a locale (it_IT.UTF-8) unless it is there: Wine takes the decimal
+# comma from it.
+ponderine_add_locale() {
+    local locale=$1 sudo=()
+    locale -a 2>/dev/null | grep -qix -- "${locale/UTF-8/utf8}" && return 0
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Making the locale $locale"
+    "${sudo[@]}" sed -i "s/^# *\($locale UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$locale UTF-8" /etc/locale.gen || echo "$locale UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo[@]}" locale-gen
 }
 
 ponderine_install_packages() {

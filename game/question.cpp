@@ -5,7 +5,6 @@
 #include "weightunit.h"
 
 #include <charconv>
-#include <cmath>
 
 QString formatAnswerValue(double value, QChar decimalSeparator)
 {
@@ -29,10 +28,21 @@ Question makeQuestion(int source, int target, int quantity, QChar decimalSeparat
     q.quantity = static_cast<qint16>(quantity);
     // Powers of 0.1 rather than divisions by powers of ten: the value keeps its
     // floating-point error (0.30000000000000004) and the 15-digit text hides it.
+    // Each power is the double nearest to the exact power of the double 0.1,
+    // as a correctly rounded pow() gives it; MinGW's pow() is an ulp or two
+    // off, which the 15 digits show (9 mg in Kg: 9,00000000000001E-06).
+    static constexpr double powersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    static constexpr double powersOfTenth[] = {1,
+                                               0.1,
+                                               0.010000000000000002,
+                                               0.0010000000000000002,
+                                               0.00010000000000000002,
+                                               1.0000000000000003e-05,
+                                               1.0000000000000004e-06};
     if (source > target)
-        q.value = std::pow(10.0, source - target) * quantity;
+        q.value = powersOfTen[source - target] * quantity;
     else
-        q.value = std::pow(0.1, target - source) * quantity;
+        q.value = powersOfTenth[target - source] * quantity;
     q.answerText = formatAnswerValue(q.value, decimalSeparator);
     return q;
 }

@@ -557,7 +557,9 @@ void TavolaLayoutTest::fontStandIns()
 {
     QFETCH(QString, name);
     QFETCH(QString, installed);
-
+#ifdef Q_OS_WIN
+    QSKIP("Windows has the faces themselves; under Wine the minimal platform resolves no family at all");
+#endif
     QCOMPARE(QFontInfo(control(name)->font()).family(), installed);
 }
 

@@ -62,7 +62,11 @@ add_custom_command(OUTPUT ${PONDERINE_ZIP}
     VERBATIM)
 add_custom_target(ponderine_windows_files ALL DEPENDS ${PONDERINE_SETUP} ${PONDERINE_MSI} ${PONDERINE_ZIP})
 
-# The files as built.
+# The files as built; then a whole game under Wine on a virtual X server:
+# the setup program installs silently, the game is played from its
+# Start-menu entry at 100 % and 125 %, the uninstaller leaves the record;
+# then the MSI is installed and removed. Screenshots land in
+# tests/e2e-windows-output/.
 if(PONDERINE_TESTS)
     find_program(PONDERINE_BASH bash REQUIRED)
     add_test(NAME windows_files
@@ -70,4 +74,9 @@ if(PONDERINE_TESTS)
                 ${CMAKE_OBJDUMP} $<TARGET_FILE:ponderine> ${PONDERINE_SETUP} ${PONDERINE_MSI} ${PONDERINE_ZIP}
                 ${PROJECT_VERSION})
     set_tests_properties(windows_files PROPERTIES LABELS packaging TIMEOUT 60)
+    add_test(NAME windows_e2e
+        COMMAND ${PONDERINE_BASH} ${PROJECT_SOURCE_DIR}/tests/e2e/run_e2e.sh
+                ${PONDERINE_SETUP} ${PROJECT_BINARY_DIR}/tests/e2e-windows-output --screen 1366x768
+                --only windows --msi ${PONDERINE_MSI} --patience 2)
+    set_tests_properties(windows_e2e PROPERTIES LABELS e2e TIMEOUT 900 RESOURCE_LOCK desktop)
 endif()

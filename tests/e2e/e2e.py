@@ -13,11 +13,16 @@
 - scaled: the game at twice the size, screenshots and no control cut off,
   quit without an answer, which is no record;
 - orca (only when named with --only): a game heard through the real screen
-  reader, each step checked in what Orca's log says it spoke.
+  reader, each step checked in what Orca's log says it spoke;
+- windows (only when named with --only, with --wine): the Windows setup
+  program under Wine, from a silent install through a game at 100 % and
+  125 % display scaling to the uninstaller, and the MSI installed and
+  removed.
 
 Run by run_e2e.sh, which provides the X server, the window manager and the
 session bus; this only needs Debian's python3 with pyatspi (and, for orca,
-Debian's orca and speech-dispatcher, started by speech.py).
+Debian's orca and speech-dispatcher, started by speech.py; for windows,
+Wine, xclip, setxkbmap and the it_IT.UTF-8 locale).
 """
 
 import argparse
@@ -34,6 +39,7 @@ import desktop
 from desktop import Failure, wait_equal, wait_for
 import screenreader
 import speech
+import wine
 from screenreader import Reader
 
 import pyatspi
@@ -143,6 +149,7 @@ class Game:
 class Harness:
     def __init__(self, args):
         self.binary = args.binary
+        self.msi = args.msi
         self.emulator = args.emulator.split() if args.emulator else []
         self.out = args.out
         self.pids_file = args.pids
@@ -637,9 +644,216 @@ def orca(h):
         voice.stop()
 
 
-SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled), ("orca", orca)]
-# Run only when named with --only: a test of its own, as it needs Orca.
-ON_REQUEST = {"orca"}
+# --- Windows, under Wine -------------------------------------------------------
+
+UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall"
+START_MENU_ALL = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+
+
+def windows_question(before):
+    """Reads the question as a Windows user can: from the answer box, back
+    to the quantity, the target unit and the source unit, each copied, then
+    forward to the answer box again (the new-question button is off)."""
+    desktop.press("shift+Tab", "shift+Tab")
+    quantity = wine.copy(["ctrl+a", "ctrl+c"], "the quantity on the clipboard", lambda t: t.strip().isdigit(), before)
+    desktop.press("shift+Tab")
+    target = wine.copy(["ctrl+a", "ctrl+c"], "the target unit on the clipboard", lambda t: t.strip() in UNITS, quantity)
+    # A multi-line box shows its selection after it loses the focus: the cursor to its end drops it.
+    desktop.press("ctrl+End", "shift+Tab")
+    source = wine.copy(["ctrl+a", "ctrl+c"], "the source unit on the clipboard", lambda t: t.strip() in UNITS, target)
+    desktop.press("Tab", "Tab", "Tab", "Tab")
+    quantity, target, source = quantity.strip(), target.strip(), source.strip()
+    return f"{quantity} {source} = ? {target}", answer_text(int(quantity), source, target, ","), source
+
+
+def windows_box(h, game, caption_ok, what, shot, before, meanwhile=None):
+    """A message box of the game: its caption and text as copied, a screenshot
+    of the whole screen with it up, meanwhile() while it is, then Enter."""
+    box = game.wait_window(what, caption_ok)
+    desktop.activate(box, what)
+    caption, text, copied = wine.message_box_text(before)
+    h.screenshot("root", shot)
+    if meanwhile:
+        meanwhile()
+    desktop.press("Return")
+    return caption, text, copied
+
+
+def backdrop(wid):
+    """The backdrop's colour near the window's bottom-left corner, where no control lies."""
+    _, _, width, height = desktop.window_geometry(wid)
+    return wine.pixel(wid, 4, height - 4)
+
+
+def windows_game(h, prefix, shortcut, scenario, name, play=0, loaded=None):
+    """The game started from its Start-menu entry, as a pupil starts it; once
+    its window is up, loaded() checks what it has read. With play, a wrong
+    answer and that many right ones, the countdown checked in the caption.
+    Ends with Exit and the farewell; returns the captions and texts of the boxes after it."""
+    prefix.start("start", "/unix", shortcut)
+    game = wine.Game(prefix)
+    prompt = game.wait_window("the name prompt, a window called 'Ponderine'", lambda t: t == "Ponderine", timeout=60)
+    desktop.activate(prompt, "the name prompt")
+    wine.pause(1)
+    h.screenshot("root", f"{scenario}-1-name")
+    desktop.type_text(name)
+    desktop.press("Return")
+
+    _, text, copied = windows_box(h, game, lambda t: t == "Ponderine", "the welcome box", f"{scenario}-2-welcome", "")
+    if text != f" {name} vediamo se sei un vero campione  ":
+        raise Failure(f"the welcome box says {text!r}")
+    wid = game.wait_window(f"the main window, called {CAPTION!r}", lambda t: t == CAPTION)
+    state = desktop.wm_state(wid)
+    if not {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"} <= state:
+        raise Failure(f"the main window is not maximised: _NET_WM_STATE is {sorted(state)}")
+    desktop.activate(wid, "the main window")
+    if loaded:
+        loaded()
+    wine.pause(1)
+    question, expected, copied = windows_question(copied)
+    h.screenshot("root", f"{scenario}-3-question")
+
+    if play:
+        # A wrong answer turns the backdrop black until the next question.
+        desktop.type_text("9" + expected)
+        desktop.press("Return")
+        wait_for("the black backdrop of a wrong answer", lambda: backdrop(wid) == (0, 0, 0))
+        h.screenshot("root", f"{scenario}-4-wrong")
+        for _ in range(play):
+            desktop.press("Return")
+            wait_for("the next question's gradient", lambda: backdrop(wid) != (0, 0, 0))
+            question, expected, copied = windows_question(copied)
+            desktop.type_text(expected)
+            desktop.press("Return")
+        wine.pause(1)
+        h.screenshot("root", f"{scenario}-5-right")
+        if backdrop(wid) == (0, 0, 0):
+            raise Failure(f"{question}: {expected!r} was judged wrong")
+
+        # Minimised, the caption counts down the time left.
+        desktop.minimize(wid)
+        countdown = lambda: re.fullmatch(r"(\d\d):([0-5]\d):([0-5]\d)", desktop.title(wid) or "")
+        first = wait_for("the minimised caption to show the countdown HH:MM:SS", countdown)
+        wait_for("the countdown to go on", lambda: (m := countdown()) and m[0] != first[0], timeout=4)
+        desktop.activate(wid, "the restored main window")
+        wait_equal("the restored caption", lambda: desktop.title(wid), CAPTION, timeout=4)
+
+    # The window behind the boxes keeps its look.
+    gradient = backdrop(wid)
+
+    def same_backdrop():
+        if backdrop(wid) != gradient:
+            raise Failure(f"behind the goodbye box the backdrop went from {gradient} to {backdrop(wid)}")
+    desktop.press("alt+x")
+    caption, text, copied = windows_box(h, game, lambda t: t.startswith("Data "), "the goodbye box",
+                                        f"{scenario}-6-goodbye", copied, same_backdrop)
+    # Dated in Windows' short date of the Italian locale (Wine's has no leading zeros).
+    day = re.fullmatch(r"Data (\d\d?)/(\d\d?)/(\d{4})", caption)
+    if not day or datetime.date(int(day[3]), int(day[2]), int(day[1])) != datetime.date.today() \
+            or not re.fullmatch(r"Ciao a presto\. Ore \d+", text):
+        raise Failure(f"the goodbye box is {caption!r}: {text!r}")
+    seconds = int(text.split()[-1])
+    if not 0 < seconds < GAME_SECONDS:
+        raise Failure(f"the goodbye box says {seconds} s are left: the countdown did not run")
+    boxes = []
+    if play:
+        boxes.append(windows_box(h, game, lambda t: t == "Ponderine", "the new-record box", f"{scenario}-7-record",
+                                 copied)[:2])
+    game.wait_exit()
+    return boxes
+
+
+def expect_record(prefix, score, name, folder=None):
+    r"""The two record files, byte for byte, in %APPDATA%\ponderine\ or the folder named."""
+    folder = folder or prefix.appdata + r"\ponderine"
+    for file, text in (("tvk.txt", score), ("ntvk.txt", name)):
+        path = prefix.path(folder + "\\" + file)
+        got = open(path, "rb").read() if os.path.exists(path) else None
+        if got != text:
+            raise Failure(rf"{folder}\{file} holds {got!r}, not {text!r}")
+
+
+def windows(h):
+    """The setup program on a fresh Wine prefix, a game, and its uninstaller."""
+    prefix = wine.Prefix(os.path.join(os.environ["HOME"], "wine-pc"), os.path.join(h.out, "windows-wine.log"),
+                         "it_IT.UTF-8")
+    try:
+        # The pupil's keyboard has à and ò.
+        desktop.run("setxkbmap", "it")
+        prefix.run(h.binary, "/S", timeout=120)
+        # Every user's copy under administrator rights (as Wine's user has), else the user's own.
+        machine = prefix.registry_key(rf"HKLM\{UNINSTALL_KEY}\Ponderine")
+        user = prefix.registry_key(rf"HKCU\{UNINSTALL_KEY}\Ponderine")
+        if (machine is None) == (user is None):
+            raise Failure(f"the installed-apps entry: for the machine {machine}, for the user {user}")
+        entry = machine or user
+        folder, menu = ((r"C:\Program Files\Ponderine", START_MENU_ALL) if machine else
+                        (prefix.local_appdata + r"\Programs\Ponderine",
+                         prefix.appdata + r"\Microsoft\Windows\Start Menu\Programs"))
+        expected = {"DisplayName": "Ponderine", "InstallLocation": folder,
+                    "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
+        if {key: entry.get(key) for key in expected} != expected:
+            raise Failure(f"the installed-apps entry is {entry}")
+        shortcut = prefix.path(menu + r"\Ponderine.lnk")
+        for path in (prefix.path(folder + r"\ponderine.exe"), prefix.path(folder + r"\uninstall.exe"), shortcut):
+            if not os.path.isfile(path):
+                raise Failure(f"{path} is not there after the install")
+
+        # A record left in the Windows directory is carried over on the first
+        # start, and the Windows directory is only read.
+        old = (b"1\r\n", b"Ada\r\n")
+        for file, text in zip(("tvk.txt", "ntvk.txt"), old):
+            with open(prefix.path("C:\\windows\\" + file), "wb") as f:
+                f.write(text)
+        name = "Niccolò"
+        new = (b"2\r\n", name.encode("cp1252") + b"\r\n")
+        boxes = windows_game(h, prefix, shortcut, "windows-100", name, play=2,
+                             loaded=lambda: wait_for("the record carried over", lambda: expect_record(prefix, *old) or True))
+        if boxes != [("Ponderine", RECORD_TEXT)]:
+            raise Failure(f"after the farewell: {boxes}, not the new-record box")
+        expect_record(prefix, *new)
+        expect_record(prefix, *old, folder="C:\\windows")
+
+        # At 125 %: the same window, larger; no answer, so no record.
+        prefix.set_dpi(120)
+        if windows_game(h, prefix, shortcut, "windows-125", "Giosuè"):
+            raise Failure("a game with no answer offered a record")
+        expect_record(prefix, *new)
+        prefix.set_dpi(96)
+
+        # The uninstaller runs from a copy of itself and returns at once.
+        prefix.run(folder + r"\uninstall.exe", "/S")
+        gone = lambda: not os.path.exists(prefix.path(folder)) and not os.path.exists(shortcut)
+        wait_for("the program's folder and Start-menu entry to go", gone, timeout=30)
+        if prefix.registry_key(rf"{'HKLM' if machine else 'HKCU'}\{UNINSTALL_KEY}\Ponderine") is not None:
+            raise Failure("the installed-apps entry is still there after the uninstall")
+        expect_record(prefix, *new)
+
+        # The MSI, as Group Policy installs it: per machine, silent. Wine's
+        # msiexec puts the Start-menu entry in the user's menu, not in every
+        # user's as Windows does for a per-machine package: either counts.
+        msi = "Z:" + os.path.abspath(h.msi).replace("/", "\\")
+        prefix.run("msiexec", "/i", msi, "/qn", timeout=120)
+        program = prefix.path(r"C:\Program Files\Ponderine\ponderine.exe")
+        entries = [prefix.path(menu + r"\Ponderine.lnk")
+                   for menu in (START_MENU_ALL, prefix.appdata + r"\Microsoft\Windows\Start Menu\Programs")]
+        if not os.path.isfile(program) or not any(os.path.isfile(entry) for entry in entries):
+            raise Failure(f"after msiexec /i /qn: the program there: {os.path.isfile(program)}, "
+                          f"a Start-menu entry there: {[os.path.isfile(entry) for entry in entries]}")
+        prefix.run("msiexec", "/x", msi, "/qn", timeout=120)
+        left = [path for path in [program, os.path.dirname(program)] + entries if os.path.exists(path)]
+        if left:
+            raise Failure(f"left after msiexec /x /qn: {left}")
+        expect_record(prefix, *new)
+    finally:
+        prefix.stop()
+        desktop.run("setxkbmap", "us", check=False)
+
+
+SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled), ("orca", orca),
+             ("windows", windows)]
+# Run only when named with --only: tests of their own, as they need Orca, or Wine.
+ON_REQUEST = {"orca", "windows"}
 
 
 def main():
@@ -649,6 +863,7 @@ def main():
     parser.add_argument("--pids", required=True, help="file listing the processes to stop if cut short")
     parser.add_argument("--only", action="append", help="run only this scenario (repeatable)")
     parser.add_argument("--emulator", help="runs the binary through this command (qemu-aarch64-static)")
+    parser.add_argument("--msi", help="the Windows MSI, for the windows scenario (whose binary is the setup program)")
     parser.add_argument("--patience", type=float, default=1.0,
                         help="waits this many times longer for the game (under an emulator)")
     args = parser.parse_args()
@@ -657,10 +872,12 @@ def main():
     # Stopping the session's first process leaves this one running on its own.
     h.track(os.getpid())
 
-    screenreader.announce_screen_reader()
-    for pid in screenreader.session_helper_pids():
-        h.track(pid)
-    global_menu = offer_global_menu(h.binary, h.emulator)  # noqa: F841 - holds the name until the end
+    # The Windows program under Wine reaches neither bus.
+    if args.only != ["windows"]:
+        screenreader.announce_screen_reader()
+        for pid in screenreader.session_helper_pids():
+            h.track(pid)
+        global_menu = offer_global_menu(h.binary, h.emulator)  # noqa: F841 - holds the name until the end
 
     passed = failed = 0
     for name, scenario in SCENARIOS:

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays the real game binary on a virtual X server with a window manager and
 # a session bus with the accessibility bus on it; e2e.py does the playing.
-# Usage: run_e2e.sh PONDERINE_BINARY OUTPUT_DIR [e2e.py options...]
-# Screenshots and the game's output go to OUTPUT_DIR.
+# Usage: run_e2e.sh PONDERINE_BINARY OUTPUT_DIR [--screen WxH] [e2e.py options...]
+# Screenshots and the game's output go to OUTPUT_DIR. The screen is 3840x2160
+# unless --screen names another.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,6 +12,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 [ $# -ge 2 ] || fail "usage: $0 PONDERINE_BINARY OUTPUT_DIR [e2e.py options...]"
 binary=$(realpath "$1") out=$2
 shift 2
+screen=3840x2160
+if [ "${1:-}" = --screen ]; then
+    screen=$2
+    shift 2
+fi
 # Debian's python3 has pyatspi; another python3 first on PATH may not.
 python=/usr/bin/python3
 
@@ -24,7 +30,7 @@ require_tool dbus-run-session dbus
 require_tool dbus-send dbus
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "the accessibility bus is missing: install the Debian package at-spi2-core"
 "$python" -c 'import pyatspi' 2>/dev/null || fail "$python cannot import pyatspi: install the Debian package python3-pyatspi"
-[ -x "$binary" ] || fail "$binary is not built: build the target ponderine first"
+[ -f "$binary" ] || fail "$binary is not built: build the target ponderine first"
 
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/*.log
@@ -82,7 +88,7 @@ export LANG=C.UTF-8
 
 # Big enough for the window at twice the size. Xvfb picks a free display and
 # writes its number to the file once it accepts connections.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 3840x2160x24 \
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${screen}x24" \
     3>"$work/display" >"$out/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display_ready() {

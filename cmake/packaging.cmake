@@ -46,6 +46,9 @@ install(FILES ${PONDERINE_ICON_FILE}
 # Where Debian looks for a package's licence.
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Lintian's remarks that do not apply, each with its reason (docs/packaging.md).
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ponderine)
 
 # The manual pages (section 6, for games) carry the project version; they and
 # the changelog are installed compressed as Debian wants them: gzip -9n, with

@@ -28,6 +28,9 @@ PONDERINE_ARM64_PACKAGES=(
     crossbuild-essential-arm64 qemu-user-static
     qt6-base-dev:arm64 qt6-svg-dev:arm64
 )
+# The Debian 13 check (scripts/check-debian13) makes its chroot with these;
+# inside, ./check installs its own packages.
+PONDERINE_DEBIAN13_PACKAGES=(debootstrap debian-archive-keyring)
 
 ponderine_missing_packages() {
     local pkg

@@ -610,12 +610,12 @@ def orca(h):
             welcome(h, game, "orca", "Bea", hold=True)
             main_window(game)
             question, expected = spoken_question(reader)
-            said = voice.wait_said("Orca to say the first question", said_in_order(f"{CAPTION} frame", "Risposta text", question),
+            said = voice.wait_said("Orca to say the first question", said_in_order(voice.wording.window(CAPTION), "Risposta text", question),
                                    timeout=SPEECH_TIMEOUT)
             steps.append(("first question", said))
 
             wait_for("the answer box to have the focus", lambda: reader.is_focused(pyatspi.ROLE_TEXT, "Risposta"))
-            step("wrong answer", ["Return"], "Nuovo calcolo push button",
+            step("wrong answer", ["Return"], voice.wording.button("Nuovo calcolo"),
                  f"Sbagliato!! {expected}; risposte esatte 0, errate 1, totali 1", typed="9" + expected)
 
             voice.mark()
@@ -625,7 +625,7 @@ def orca(h):
                                    timeout=SPEECH_TIMEOUT)
             steps.append(("next question", said))
 
-            step("right answer", ["Return"], "Nuovo calcolo push button",
+            step("right answer", ["Return"], voice.wording.button("Nuovo calcolo"),
                  f"{RIGHT}; risposte esatte 1, errate 1, totali 2", typed=expected)
 
             # The time left and the record, on demand: the keypad's plus

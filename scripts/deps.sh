@@ -39,6 +39,9 @@ PONDERINE_WINDOWS_PACKAGES=(
     wine wine64 nsis wixl
 )
 PONDERINE_WINDOWS_TEST_PACKAGES=(locales x11-xkb-utils xclip unzip msitools)
+# The Debian 13 check (scripts/check-debian13) makes its chroot with these;
+# inside, ./check installs its own packages.
+PONDERINE_DEBIAN13_PACKAGES=(debootstrap debian-archive-keyring)
 
 ponderine_missing_packages() {
     local pkg

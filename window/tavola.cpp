@@ -235,9 +235,13 @@ void Tavola::checkAnswer()
     setLabelText(m_lblScore, result.rightText);
     setLabelText(m_lblScore2, result.totalText);
     // Spoken with cmdNext as the focus moves there; its tooltip stays "Go".
+    // Met anew, as the answer box is for the question: a screen reader that
+    // kept the last verdict of the old object would speak that one instead.
     m_cmdNext->setAccessibleDescription(
         QStringLiteral("%1; risposte esatte %2, errate %3, totali %4")
             .arg(result.message.simplified(), result.rightText, result.wrongText, result.totalText));
+    if (QAccessible::isActive())
+        presentAnew(m_cmdNext);
     m_cmdNext->setEnabled(true);
     m_cmdNext->setFocus();
 }

@@ -76,10 +76,15 @@ ponderine_qt_windows_prefix() {
 # Builds and installs Qt for Windows unless the cache holds it already; prints
 # the install folder last.
 ponderine_qt_windows() {
-    local prefix version work src started
+    local prefix version work src started qt_lock
     prefix=$(ponderine_qt_windows_prefix)
+    # One build at a time into the cache: a second waits, then finds it there.
+    mkdir -p "$PONDERINE_CACHE"
+    exec {qt_lock}>"$PONDERINE_CACHE/qt-windows.lock"
+    flock "$qt_lock"
     if [ -f "$prefix/.complete" ]; then
         echo "Qt for Windows from the cache: $prefix"
+        exec {qt_lock}>&-
         return 0
     fi
     version=$(ponderine_qt_version)
@@ -100,5 +105,6 @@ ponderine_qt_windows() {
     cmake --install "$work/build"
     touch "$prefix/.complete"
     rm -rf "$work"
+    exec {qt_lock}>&-
     echo "Qt for Windows built in $(( ($(date +%s) - started) / 60 )) minutes"
 }

@@ -37,6 +37,28 @@ if debug.debugFile:
 """
 
 
+class Wording:
+    """What differs between the versions of Orca the tests meet (43 in
+    Debian 12, 48 in Debian 13): the line of its log that says it listens to
+    the desktop, whether it says a window's role after its title, and what
+    it calls a push button. Each version is held to its own wording."""
+
+    def __init__(self, started, window_role, button_role):
+        self.started = started
+        self.window_role = window_role
+        self.button_role = button_role
+
+    def window(self, title):
+        return f"{title}{self.window_role}"
+
+    def button(self, name):
+        return f"{name} {self.button_role}"
+
+
+WORDING_BEFORE_48 = Wording("ORCA: Starting ATSPI registry.", " frame", "push button")
+WORDING_FROM_48 = Wording("Starting Atspi main event loop", "", "button")
+
+
 def _tool(name, package):
     path = shutil.which(name)
     if not path:
@@ -56,6 +78,7 @@ class Orca:
         self.procs = []
         self.read_upto = 0
         self.lock = None
+        self.wording = None
 
     def _spawn(self, cmd, log_name, env):
         log = open(os.path.join(self.folder, log_name), "w")
@@ -67,6 +90,11 @@ class Orca:
 
     def start(self, timeout=60):
         orca = _tool("orca", "orca")
+        version = subprocess.run([orca, "--version"], capture_output=True, text=True, check=True).stdout
+        major = re.search(r"\d+", version)
+        if not major:
+            raise Failure(f"orca --version says no version: {version!r}")
+        self.wording = WORDING_FROM_48 if int(major.group()) >= 48 else WORDING_BEFORE_48
         speechd = _tool("speech-dispatcher", "speech-dispatcher")
         if not os.path.exists("/usr/lib/speech-dispatcher-modules/sd_espeak-ng"):
             raise Failure("the espeak-ng voice is missing: install the Debian package speech-dispatcher-espeak-ng")
@@ -100,7 +128,7 @@ class Orca:
         wait_for("another run of this test to end", self._take_lock, timeout=240, interval=1)
         self.orca = self._spawn([orca, "--user-prefs", prefs, "--disable", "braille",
                                  "--debug-file", self.log_path], "orca.out", env)
-        wait_for("Orca to start", lambda: self._alive(self.orca) and "ORCA: Starting ATSPI registry." in self._log(),
+        wait_for("Orca to start", lambda: self._alive(self.orca) and self.wording.started in self._log(),
                  timeout=timeout)
 
     def _take_lock(self):

@@ -59,9 +59,14 @@ echo "Depends: $(field Depends)"
 
 # Package names in Depends, without versions; alternatives count too.
 depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/[[:space:]]//g' | sed '/^$/d')
-# Libraries found by dpkg-shlibdeps, then the fonts the game draws with.
-for pkg in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6svg6 \
-           fonts-liberation2 fonts-dejavu-core; do
+# Libraries found by dpkg-shlibdeps; Debian 13 renamed those whose interface
+# holds a time_t, which became 64 bits everywhere, with a suffix t64
+# (libqt6core6t64).
+for pkg in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6svg6; do
+    grep -Fx -e "$pkg" -e "${pkg}t64" <<<"$depends" >/dev/null || fail "Depends lacks $pkg"
+done
+# The fonts the game draws with.
+for pkg in fonts-liberation2 fonts-dejavu-core; do
     grep -Fx -- "$pkg" <<<"$depends" >/dev/null || fail "Depends lacks $pkg"
 done
 twice=$(sort <<<"$depends" | uniq -d)

@@ -9,6 +9,7 @@
 #    define NOMINMAX
 #endif
 #include <windows.h>
+#include <io.h>
 #include <shlobj.h>
 
 namespace recordfs {
@@ -33,17 +34,24 @@ bool replaceFile(const QString &from, const QString &to, QString *reason)
 {
     const std::wstring source = QDir::toNativeSeparators(from).toStdWString();
     const std::wstring target = QDir::toNativeSeparators(to).toStdWString();
-    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    *reason = systemMessage(GetLastError());
-    return false;
+    // A file open elsewhere without delete sharing (another game reading the
+    // record, a virus scanner looking at the new file) cannot be replaced
+    // until it is closed: such a refusal is tried again for a while.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 100) {
+            *reason = systemMessage(error);
+            return false;
+        }
+        Sleep(20);
+    }
 }
 
-bool syncToDisk(QFile &)
+bool syncToDisk(QFile &file)
 {
-    // The replacement is written through (MOVEFILE_WRITE_THROUGH); what a
-    // crash can cut there is the rename, which the commit marker covers.
-    return true;
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
 }
 
 void removeUnheldLock(const QString &path)

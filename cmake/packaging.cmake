@@ -15,8 +15,8 @@ set(PONDERINE_METAINFO_FILE ${PROJECT_SOURCE_DIR}/desktop/${PONDERINE_APP_ID}.me
 set(PONDERINE_ICON_FILE ${PROJECT_SOURCE_DIR}/window/art/icon-scalable.svg
     CACHE FILEPATH "Scalable SVG icon installed as the application's icon")
 if(NOT EXISTS "${PONDERINE_ICON_FILE}")
-    message(WARNING "The application icon ${PONDERINE_ICON_FILE} does not exist yet: "
-                    "`cmake --install` and `cpack` will fail until it does.")
+    message(WARNING "The application icon ${PONDERINE_ICON_FILE} is missing: "
+                    "`cmake --install` and `cpack` will fail without it.")
 endif()
 
 # Debian keeps games in /usr/games (Policy 11.11); the menu entry finds the

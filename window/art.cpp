@@ -80,8 +80,8 @@ QIcon applicationIcon()
     // name prompt. Sizes up to 48, what window managers and task bars draw
     // from a window's own icon; desktops take larger ones from the installed
     // scalable icon. Every size is handed to the X server with every window,
-    // the prompt's too: 64 and 128 were four fifths of the pixels and about a
-    // tenth of the time the prompt took to come up.
+    // the prompt's too, so larger ones would hold the prompt back
+    // (docs/performance.md).
     static const QIcon icon = [] {
         QIcon made;
         for (QSize size : applicationIconSizes()) {

@@ -15,7 +15,7 @@ namespace {
 // title bar's icon and three buttons, each about as wide as the bar is tall
 // and not under 24 pixels.
 // The box's font is measured, not a bold one: loading another face would
-// hold up the name prompt by some milliseconds.
+// hold up the name prompt.
 int widthForTitle(const QWidget &box, const QString &title)
 {
     const QFontMetrics metrics(box.font());

@@ -9,8 +9,8 @@ QString installedFamily(const QString &designFamily)
 {
     // Resolved here, not as QFont substitutions: a family that is not
     // installed, or has substitutes, makes Qt ask the font matcher for a
-    // whole list of fallbacks, about 2 M instructions for each face and
-    // style of the layout, on the way to the window's first frame.
+    // whole list of fallbacks for each face and style of the layout, on the
+    // way to the window's first frame (docs/performance.md).
     static const QHash<QString, QStringList> substitutes {
         // Liberation is metric-compatible with Arial and Times New Roman, so
         // the captions fit the boxes they were measured for.

@@ -1,5 +1,6 @@
 #include "tavola.h"
 
+#include "accessibility.h"
 #include "answercheck.h"
 #include "art.h"
 #include "autosizelabel.h"
@@ -67,9 +68,9 @@ Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, c
 
 void Tavola::build()
 {
-    if (!m_mnuNext) {
+    if (!m_mnuNewGame) {
         buildMenu();
-        connect(m_mnuNext, &QAction::triggered, this, &Tavola::newGame);
+        connect(m_mnuNewGame, &QAction::triggered, this, &Tavola::newGame);
     }
     // The last game's controls go at once, not later: nothing of them may
     // answer or be found once the new ones are made.
@@ -114,8 +115,8 @@ void Tavola::load()
     loadRecord();
 }
 
-// Making the controls costs about as much as putting up the name prompt,
-// most of it the layout's fonts: made before the prompt they hold it back,
+// Making the controls is costly, most of it the layout's fonts
+// (docs/performance.md): made before the prompt they hold it back,
 // made after the greeting they hold back the first question. So the first
 // game makes them while its boxes are up: a fifth of a second after the
 // prompt is asked for (no pupil types a name sooner; made at once, they
@@ -193,12 +194,9 @@ void Tavola::newQuestion()
 
     m_client->showGradient(tint);
 
-    // Spoken with the answer box as the focus lands in it. The box cleared
-    // above is, for a screen reader, the focus already (it follows the
-    // caret), and a focus it had would be taken in silence: met anew, it is not.
-    m_txtAnswer->setAccessibleDescription(spokenQuestion(m_state.current));
-    if (QAccessible::isActive())
-        presentAnew(m_txtAnswer);
+    // Spoken as the focus lands in the answer box. The box cleared above is,
+    // for a screen reader, the focus already (it follows the caret).
+    accessibility::sayOnFocus(m_txtAnswer, spokenQuestion(m_state.current));
     m_txtAnswer->setFocus();
     m_cmdNext->setEnabled(false);
     m_txtAnswer->setFocus();
@@ -234,14 +232,11 @@ void Tavola::checkAnswer()
     setLabelText(m_lblScore1, result.wrongText);
     setLabelText(m_lblScore, result.rightText);
     setLabelText(m_lblScore2, result.totalText);
-    // Spoken with cmdNext as the focus moves there; its tooltip stays "Go".
-    // Met anew, as the answer box is for the question: a screen reader that
-    // kept the last verdict of the old object would speak that one instead.
-    m_cmdNext->setAccessibleDescription(
+    // Spoken as the focus moves to cmdNext; its tooltip stays "Go".
+    accessibility::sayOnFocus(
+        m_cmdNext,
         QStringLiteral("%1; risposte esatte %2, errate %3, totali %4")
             .arg(result.message.simplified(), result.rightText, result.wrongText, result.totalText));
-    if (QAccessible::isActive())
-        presentAnew(m_cmdNext);
     m_cmdNext->setEnabled(true);
     m_cmdNext->setFocus();
 }
@@ -330,7 +325,7 @@ void Tavola::showEvent(QShowEvent *event)
     // visible, and its review of the window skips them.
     if (!event->spontaneous() && QAccessible::isActive() && m_client) {
         for (QWidget *widget : m_client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            presentAnew(widget);
+            accessibility::presentAnew(widget);
     }
 }
 
@@ -361,27 +356,5 @@ void Tavola::setLabelText(QLabel *label, const QString &text)
     label->setText(text);
     if (auto *fitting = qobject_cast<AutoSizeLabel *>(label))
         fitting->fitToText();
-    announce(label);
-}
-
-void Tavola::announce(QLabel *label)
-{
-    // The name a screen reader speaks: what the label is, then what it says.
-    const QString role = label->property("spokenRole").toString();
-    if (role.isEmpty())
-        return;
-    const QString text = label->text().simplified();
-    const QString name = text.isEmpty() ? role : role + QStringLiteral(": ") + text;
-    if (name == label->accessibleName())
-        return;
-    label->setAccessibleName(name);
-    // This Qt does not tell assistive tools of a new name by itself.
-    QAccessibleEvent event(label, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
-}
-
-void Tavola::presentAnew(QWidget *widget)
-{
-    // Made again on the next query, under a new id: a new object to a screen reader.
-    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(widget)));
+    accessibility::textChanged(label);
 }

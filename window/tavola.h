@@ -78,12 +78,8 @@ private:
     void loadRecord();
 
     // A label's new text; a self-sizing one fits it, and a screen reader
-    // hears it if the label is one it must follow.
-    void setLabelText(QLabel *label, const QString &text);
-    void announce(QLabel *label);
-    // Drops what assistive tools were told of the control: they meet it as
-    // a new object, its role and name as they are now, without the focus.
-    static void presentAnew(QWidget *widget);
+    // hears it if the label is one it follows.
+    static void setLabelText(QLabel *label, const QString &text);
 
     void styleRow(int row, quint32 bgr, qreal points);
 
@@ -94,8 +90,13 @@ private:
     Phase m_phase = Phase::NotStarted;
     bool m_placed = false; // given the screen's free area before it was first shown
 
-    // Controls and menu bar as they are before the game starts (tavolalayout.cpp).
+    // Controls and menu bar as they are before the game starts (tavolacontrols.cpp).
     void buildControls();
+    void makeControls(); // from the control table
+    void styleControls();
+    void showArtwork();      // pictures and pointers
+    void describeControls(); // for screen readers
+    void chainTabOrder();
     void buildMenu();
 
     // The client area: every control is its direct child.
@@ -145,13 +146,15 @@ private:
     AutoSizeLabel *m_label13 = nullptr; // "con punti"
     AutoSizeLabel *m_lblpunti = nullptr;
 
-    QAction *m_mnuInfomazioni = nullptr;
-    QAction *m_mnuIc = nullptr;
-    QAction *m_mnuG = nullptr;
-    QAction *m_mnuCiao = nullptr;
-    QAction *m_mnuIk = nullptr;
-    QAction *m_mnuS = nullptr;
-    QAction *m_mnuNext = nullptr; // "NUOVO GIOCO"
+    // The menu bar's items, by what they show; their objectNames are the
+    // game's own: INFOMAZIONI, ic, g, Ciao, ik, s, Next.
+    QAction *m_mnuTitle = nullptr;
+    QAction *m_mnuLearnUnits = nullptr;
+    QAction *m_mnuBlank = nullptr;
+    QAction *m_mnuUnitRange = nullptr;
+    QAction *m_mnuFreeSoftware = nullptr;
+    QAction *m_mnuFreeware = nullptr;
+    QAction *m_mnuNewGame = nullptr; // "NUOVO GIOCO"
 };
 
 // Plays one game in the application's event loop and returns its exit code.

@@ -46,29 +46,24 @@ install(FILES ${PONDERINE_ICON_FILE}
 # Where Debian looks for a package's licence.
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# Lintian's remarks that do not apply, each with its reason (docs/packaging.md).
-file(READ ${PROJECT_SOURCE_DIR}/desktop/lintian-overrides _lintian_overrides)
 
 # AppStream 1.0 (Debian 13) asks every application for a homepage, and the
 # project has none yet: lintian, which runs the validator on the package,
 # reports appstream-metadata-validation-failed. The package carries an
 # override for that tag when the build machine's AppStream asks; with an
-# older one lintian does not know the tag, and the override would be a fault
-# of its own. The tests hold the metainfo to every other remark
-# (docs/packaging.md).
+# older one the override would be a remark of its own (unused-override).
+# The tests hold the metainfo to every other remark (docs/packaging.md).
 find_program(PONDERINE_APPSTREAMCLI appstreamcli)
 if(PONDERINE_APPSTREAMCLI)
     execute_process(COMMAND ${PONDERINE_APPSTREAMCLI} --version
                     OUTPUT_VARIABLE _appstream_version OUTPUT_STRIP_TRAILING_WHITESPACE)
     string(REGEX REPLACE ".*version: *" "" _appstream_version "${_appstream_version}")
     if(_appstream_version VERSION_GREATER_EQUAL 1.0)
-        file(READ ${PROJECT_SOURCE_DIR}/desktop/lintian-overrides-appstream _appstream_override)
-        string(APPEND _lintian_overrides "${_appstream_override}")
+        install(FILES ${PROJECT_SOURCE_DIR}/desktop/lintian-overrides
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+                RENAME ponderine)
     endif()
 endif()
-file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/lintian-overrides CONTENT "${_lintian_overrides}" @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ponderine)
 
 # The manual pages (section 6, for games) carry the project version; they and
 # the changelog are installed compressed as Debian wants them: gzip -9n, with

@@ -66,7 +66,7 @@ private slots:
     {
         QTest::addColumn<qreal>("ratio");
         QTest::newRow("1, drawn ahead") << 1.0;
-        QTest::newRow("1.25, drawn ahead") << 1.25;
+        QTest::newRow("1.25, drawn ahead or now") << 1.25;
         QTest::newRow("2, drawn ahead") << 2.0;
         QTest::newRow("2.25, drawn now or scaled") << 2.25;
         QTest::newRow("3, drawn now or scaled up") << 3.0;
@@ -86,7 +86,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qreal>("ratio");
         for (const char *name : {"dumbbell.svg", "face-grin.svg", "noentry.svg"})
-            for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
+            for (qreal ratio : std::initializer_list<qreal> {PONDERINE_PICTURE_RATIOS})
                 QTest::addRow("%s at %g", name, ratio) << QString::fromLatin1(name) << ratio;
     }
 

@@ -4,12 +4,12 @@
 
 #include "art.h"
 #include "autosizelabel.h"
-#include "classicboxstyle.h"
 #include "scripteddialogs.h"
 #include "scriptedrandom.h"
 #include "fonts.h"
 #include "picturebutton.h"
 #include "tavola.h"
+#include "windowcontrols.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QHelpEvent>
@@ -128,13 +127,8 @@ private slots:
     void fontStandIns();
     void pictures_data();
     void pictures();
-    void buttonPictures();
     void pointersAndIcon();
     void accessKeys();
-    void classicEdges_data();
-    void classicEdges();
-    void captionsDrawAsQLabel_data();
-    void captionsDrawAsQLabel();
 
 private:
     QWidget *control(const QString &name, int index = -1) const;
@@ -153,12 +147,7 @@ private:
 
 QWidget *TavolaLayoutTest::control(const QString &name, int index) const
 {
-    const QList<QWidget *> found = m_window->findChildren<QWidget *>(name);
-    for (QWidget *widget : found) {
-        if (index < 0 || widget->property("index") == QVariant(index))
-            return widget;
-    }
-    return nullptr;
+    return ::control(*m_window, name, index);
 }
 
 void TavolaLayoutTest::showActive()
@@ -596,66 +585,6 @@ void TavolaLayoutTest::pictures()
     QVERIFY2(coverage(shot, inWindow, background) > 0.1, qPrintable(name));
 }
 
-void TavolaLayoutTest::buttonPictures()
-{
-    auto *next = control<PictureButton>("cmdNext");
-    auto *exit = control<PictureButton>("cmdExit1");
-    QVERIFY(next && exit);
-    const qreal dpr = m_window->devicePixelRatioF();
-
-    const auto sameAs = [dpr](const QPixmap &pixmap, const char *file) {
-        const QImage expected = artPixmap(QLatin1String(file), dpr).toImage();
-        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
-            == expected.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    };
-    // The picture actually drawn: its share that differs from the bevel beside it.
-    const auto drawn = [](PictureButton *button) {
-        const QImage shot = button->grab().toImage();
-        const qreal ratio = shot.devicePixelRatio();
-        const QRect area(button->pictureRect().topLeft() * ratio, button->pictureRect().size() * ratio);
-        int differing = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (shot.pixelColor(x, y) != shot.pixelColor(area.left() - 8 * ratio, y))
-                    ++differing;
-        return std::pair(double(differing) / (area.width() * area.height()), shot.copy(area));
-    };
-
-    struct State
-    {
-        const char *name;
-        bool enabled;
-        bool down;
-        const char *file;
-    };
-    QList<QImage> shots;
-    for (const State &state :
-         {State {"disabled", false, false, "face-straight.svg"}, State {"normal", true, false, "face-smile.svg"},
-          State {"pressed", true, true, "face-grin.svg"}}) {
-        next->setEnabled(state.enabled);
-        next->setDown(state.down);
-        QVERIFY2(sameAs(next->picture(), state.file), state.name);
-        QCOMPARE(next->picture().deviceIndependentSize().toSize(), QSize(32, 32));
-        const auto [share, shot] = drawn(next);
-        QVERIFY2(share > 0.1, state.name);
-        shots << shot;
-    }
-    // The face is painted in the back colour itself, not a shade of it.
-    const QImage face = next->grab().toImage();
-    QCOMPARE(face.pixelColor(QPoint(8, next->height() / 2) * face.devicePixelRatio()), bgr(0xC0C000));
-    QVERIFY(shots[0] != shots[1]);
-    QVERIFY(shots[1] != shots[2]);
-    QVERIFY(shots[0] != shots[2]);
-
-    for (bool down : {false, true}) {
-        exit->setDown(down);
-        QVERIFY(sameAs(exit->picture(), "noentry.svg"));
-        QVERIFY(drawn(exit).first > 0.1);
-    }
-    exit->setEnabled(false);
-    QVERIFY(sameAs(exit->picture(), "noentry.svg"));
-}
-
 void TavolaLayoutTest::pointersAndIcon()
 {
     const QIcon icon = m_window->windowIcon();
@@ -703,89 +632,5 @@ void TavolaLayoutTest::accessKeys()
     QCOMPARE(exitClicks.size(), 1);
 }
 
-void TavolaLayoutTest::captionsDrawAsQLabel_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-
-    // One row for each way the window's labels are set up.
-    // clang-format off
-    QTest::newRow("plain") << "Label12" << "Il record  è di ";
-    QTest::newRow("boxed") << "lblconto" << "00:14:59";
-    QTest::newRow("centred") << "lblMessage" << "Esatto, è incredibile!!!";
-    QTest::newRow("filled, centred") << "Label4" << "=";
-    QTest::newRow("fitted, boxed, centred") << "lblScore2" << "12";
-    QTest::newRow("fitted, boxed") << "lblnome1" << "<b>Ada</b>";
-    QTest::newRow("fitted, two lines") << "lblnome" << "Carla\n";
-    QTest::newRow("fitted, empty") << "lblpunti" << "";
-    // clang-format on
-}
-
-// The labels lay their captions out once, but draw them where a plain QLabel
-// of the same settings would, pixel for pixel.
-void TavolaLayoutTest::captionsDrawAsQLabel()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-
-    auto *caption = control<QLabel>(name);
-    QVERIFY(caption);
-    caption->setText(text);
-    if (auto *fitting = qobject_cast<AutoSizeLabel *>(caption))
-        fitting->fitToText();
-
-    QLabel plain(caption->parentWidget());
-    plain.setGeometry(caption->geometry());
-    plain.setFont(caption->font());
-    plain.setPalette(caption->palette());
-    plain.setAutoFillBackground(caption->autoFillBackground());
-    plain.setFrameStyle(caption->frameStyle());
-    plain.setLineWidth(caption->lineWidth());
-    plain.setAlignment(caption->alignment());
-    plain.setIndent(caption->indent());
-    plain.setMargin(caption->margin());
-    plain.setTextFormat(Qt::PlainText);
-    plain.setText(text);
-    QCOMPARE(caption->grab().toImage(), plain.grab().toImage());
-}
-
 QTEST_MAIN(TavolaLayoutTest)
-void TavolaLayoutTest::classicEdges_data()
-{
-    QTest::addColumn<bool>("multiLine");
-    QTest::addColumn<QColor>("base");
-    QTest::addColumn<bool>("focused");
-
-    QTest::newRow("text box") << false << QColor(Qt::white) << false;
-    QTest::newRow("text box, light green, focused") << false << QColor(0xC0, 0xFF, 0xC0) << true;
-    QTest::newRow("multi-line box, light cyan") << true << QColor(0xC0, 0xFF, 0xFF) << false;
-}
-
-// The question boxes' edges, drawn as strips, are the classic style's pixels.
-void TavolaLayoutTest::classicEdges()
-{
-    QFETCH(bool, multiLine);
-    QFETCH(QColor, base);
-    QFETCH(bool, focused);
-
-    const auto shot = [&](QStyle *style) {
-        std::unique_ptr<QWidget> box;
-        if (multiLine)
-            box = std::make_unique<QPlainTextEdit>(QStringLiteral("g"));
-        else
-            box = std::make_unique<QLineEdit>(QStringLiteral("Kg"));
-        box->setStyle(style);
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Base, base);
-        box->setPalette(palette);
-        box->resize(105, 73);
-        if (focused)
-            box->setFocus();
-        return box->grab().toImage();
-    };
-    std::unique_ptr<QStyle> classic(QStyleFactory::create(QStringLiteral("Windows")));
-    ClassicBoxStyle strips;
-    QCOMPARE(shot(&strips), shot(classic.get()));
-}
-
 #include "tst_tavola_layout.moc"

@@ -60,9 +60,15 @@ PONDERINE_QT_WINDOWS_OPTIONS=(
 )
 PONDERINE_QT_WINDOWS_PATCHES=("$(dirname "${BASH_SOURCE[0]}")/qt-directwrite.patch")
 
+# The Debian version of the build machine's own Qt, e.g. 6.4.2+dfsg-10; of
+# its own architecture, as the arm64 build installs that Qt's too.
+ponderine_qt_package_version() {
+    dpkg-query -W -f='${Version}' "qt6-base-dev:$(dpkg --print-architecture)"
+}
+
 # The build machine's Qt version, e.g. 6.4.2.
 ponderine_qt_version() {
-    dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/[+-].*//'
+    ponderine_qt_package_version | sed 's/[+-].*//'
 }
 
 # The cache folder for the current version, options and patches.
@@ -93,7 +99,7 @@ ponderine_qt_windows() {
     mkdir -p "$work"
     started=$(date +%s)
     echo "Building Qt $version for Windows into $prefix (about 30 minutes on 2 cores)"
-    (cd "$work" && apt-get source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)")
+    (cd "$work" && apt-get source --download-only "qt6-base=$(ponderine_qt_package_version)")
     tar -xf "$work"/qt6-base_*.orig.tar.xz -C "$work"
     src=$(echo "$work"/qtbase-everywhere-src-*)
     local patch

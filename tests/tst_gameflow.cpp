@@ -7,6 +7,7 @@
 #include "scriptedrandom.h"
 #include "recordfiles.h"
 #include "tavola.h"
+#include "windowcontrols.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -142,10 +143,7 @@ void GameFlowTest::cleanup()
 
 QLineEdit *GameFlowTest::row(int k) const
 {
-    for (auto *box : m_window->findChildren<QLineEdit *>(QStringLiteral("Text1")))
-        if (box->property("index").toInt() == k)
-            return box;
-    return nullptr;
+    return ::control<QLineEdit>(*m_window, QStringLiteral("Text1"), k);
 }
 
 void GameFlowTest::startGame(int source, int target, int quantity, const QString &name)

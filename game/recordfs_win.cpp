@@ -19,11 +19,10 @@ namespace {
 QString systemMessage(DWORD code)
 {
     wchar_t *text = nullptr;
-    const DWORD size = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                          | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    QString message = size ? QString::fromWCharArray(text, int(size)).trimmed()
-                           : QStringLiteral("errore %1").arg(code);
+    const DWORD size =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    QString message = size ? QString::fromWCharArray(text, int(size)).trimmed() : QStringLiteral("errore %1").arg(code);
     LocalFree(text);
     return message;
 }

@@ -291,8 +291,8 @@ RecordError RecordStore::finishCutShortSave() const
     const QString lock = lockPath();
     const std::array<QString, 2> targets = {recordTarget(scorePath()), recordTarget(namePath())};
     const bool cutShort = QFileInfo::exists(marker) || QFileInfo::exists(stagedPath(targets[0]))
-                          || QFileInfo::exists(stagedPath(targets[1])) || QFileInfo::exists(lock)
-                          || QFileInfo::exists(lock + lockLeftoverSuffix);
+        || QFileInfo::exists(stagedPath(targets[1])) || QFileInfo::exists(lock)
+        || QFileInfo::exists(lock + lockLeftoverSuffix);
     // Taking the lock writes it to disk, so it is taken only when a save was
     // cut short, not at every start.
     if (!cutShort)
@@ -390,8 +390,8 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
     }
 
     const QByteArray lineEnd = QByteArrayLiteral("\r\n");
-    if (RecordError error = savePair(toWindows1252(playerScoreText) + lineEnd,
-                                     toWindows1252(nameForFile(playerName)) + lineEnd);
+    if (RecordError error =
+            savePair(toWindows1252(playerScoreText) + lineEnd, toWindows1252(nameForFile(playerName)) + lineEnd);
         error.isError())
         return {OfferOutcome::Failed, error};
     return {OfferOutcome::Saved, {}};
@@ -416,9 +416,9 @@ RecordError RecordStore::savePair(const QByteArray &score, const QByteArray &nam
     for (std::size_t k = 0; k < targets.size(); ++k) {
         // The new file keeps the old one's permissions, or gets the usual ones.
         const QFileInfo old(targets[k]);
-        const QFile::Permissions permissions =
-            old.exists() ? old.permissions()
-                         : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        const QFile::Permissions permissions = old.exists()
+            ? old.permissions()
+            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
         if (RecordError error = writeFileToDisk(stagedPath(targets[k]), contents[k], permissions); error.isError()) {
             undo();
             return {targets[k], error.reason};

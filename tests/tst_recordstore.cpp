@@ -87,7 +87,8 @@ void TstRecordStore::dataFolders()
 #ifdef Q_OS_WIN
     // The roaming folder, which follows the pupil in a school domain; the
     // Windows directory is only where an old record may be carried from.
-    QCOMPARE(defaultDataDir(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/ponderine/"));
+    QCOMPARE(defaultDataDir(),
+             QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/ponderine/"));
     QCOMPARE(defaultCarryOverDir(), GetSystemDir());
 #else
     QTemporaryDir home;
@@ -365,7 +366,8 @@ void TstRecordStore::startAfterCutShortSave()
     QCOMPARE(readBytes(store.namePath()), nameAfter);
     for (const QString &copy : std::as_const(kept))
         QCOMPARE(readBytes(tmp.filePath(copy)), before.value(copy));
-    kept << "ntvk.txt" << "tvk.txt";
+    kept << "ntvk.txt"
+         << "tvk.txt";
     kept.sort();
     QCOMPARE(folderEntries(tmp.path()), kept);
 }
@@ -395,8 +397,8 @@ void TstRecordStore::saveKilledAnywhere()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const RecordStore store(tmp.path() + QLatin1Char('/'));
-    const int kills = qEnvironmentVariableIsSet("PONDERINE_KILLS") ? qEnvironmentVariableIntValue("PONDERINE_KILLS")
-                                                                    : 200;
+    const int kills =
+        qEnvironmentVariableIsSet("PONDERINE_KILLS") ? qEnvironmentVariableIntValue("PONDERINE_KILLS") : 200;
     const QString saver =
         QStandardPaths::findExecutable(QStringLiteral("record_saver"), {QCoreApplication::applicationDirPath()});
     QVERIFY(!saver.isEmpty());

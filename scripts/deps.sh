@@ -12,8 +12,11 @@ PONDERINE_RUNTIME_PACKAGES=(
 # the game as a screen reader does (for Debian's own /usr/bin/python3), and
 # the real screen reader with its speech server and voice (libao's null
 # driver stands in for a sound card); the bench's window watcher is built
-# against the three X libraries; lintian judges the Debian package.
+# against the three X libraries; lintian judges the Debian package;
+# clang-format checks the layout of the sources; procps's pkill stops the
+# background builds while the desktop tests run.
 PONDERINE_TEST_PACKAGES=(
+    clang-format procps
     xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick
     dbus at-spi2-core python3-pyatspi
     orca speech-dispatcher speech-dispatcher-espeak-ng libao4

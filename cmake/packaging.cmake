@@ -116,6 +116,27 @@ if(CMAKE_CROSSCOMPILING)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${PONDERINE_DEB_ARCH})
 endif()
 set(CPACK_DEBIAN_PACKAGE_NAME ponderine)
+# A package is built on the Debian release it is for, and its version names
+# that release (0.1.0+deb12, 0.1.0+deb13), so that one package repository can
+# hold both and a machine upgraded to Debian 13 is offered the newer one.
+# The version stays native: no Debian revision, one changelog.
+if(NOT DEFINED PONDERINE_DEB_RELEASE)
+    set(_release "")
+    if(EXISTS /etc/os-release)
+        file(STRINGS /etc/os-release _os_id REGEX "^ID=")
+        file(STRINGS /etc/os-release _os_version REGEX "^VERSION_ID=")
+        string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+)\"?$" "\\1" _os_version "${_os_version}")
+        if(_os_id STREQUAL "ID=debian" AND _os_version MATCHES "^[0-9]+$")
+            set(_release "deb${_os_version}")
+        endif()
+    endif()
+    set(PONDERINE_DEB_RELEASE "${_release}" CACHE STRING "The Debian release in the package version (deb12), or empty")
+endif()
+if(PONDERINE_DEB_RELEASE)
+    set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}+${PONDERINE_DEB_RELEASE}")
+else()
+    set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}")
+endif()
 # Section games, with the program in /usr/games (Debian Policy 11.11).
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -37,6 +37,9 @@ fi
     { cat "$work/cpack.log"; fail "cpack -G DEB failed"; }
 
 arch=${cross:-$(dpkg --print-architecture)}
+# The version names the Debian release the package is built on: 0.1.0+deb12.
+release=$(. /etc/os-release && if [ "$ID" = debian ]; then echo "+deb${VERSION_ID%%.*}"; fi)
+version=$version$release
 deb=$work/ponderine_${version}_${arch}.deb
 [ -f "$deb" ] || fail "cpack made no $(basename "$deb"); it made: $(cd "$work" && ls -- *.deb 2>/dev/null)"
 

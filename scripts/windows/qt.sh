@@ -1,8 +1,9 @@
 # Sourced by scripts/build-windows: Qt for Windows, built from Debian's source
-# of the build machine's Qt (the same version, so its moc and rcc serve), once,
-# into a cache folder outside the tree. The folder's name carries Qt's version
-# and a hash of the options and the patch below, so a change to either builds
-# anew; Qt's CMake files name their install path, so a restored cache must
+# package of the build machine's Qt (the same version, so its moc and rcc
+# serve), unpacked as Debian does so that Debian's patches, security fixes
+# among them, are in the exe; once, into a cache folder outside the tree. The
+# folder's name carries the Debian version (revision included) and a hash of
+# the options and the patch below, so a change to any of them builds anew; Qt's CMake files name their install path, so a restored cache must
 # sit at the same path.
 
 PONDERINE_CACHE=${PONDERINE_CACHE:-$HOME/.cache/ponderine}
@@ -76,7 +77,8 @@ ponderine_qt_windows_prefix() {
     local hash
     hash=$({ printf '%s\n' "${PONDERINE_QT_WINDOWS_OPTIONS[@]}"; cat "${PONDERINE_QT_WINDOWS_PATCHES[@]}"; } |
         sha256sum | cut -c1-12)
-    printf '%s\n' "$PONDERINE_CACHE/qt-$(ponderine_qt_version)-windows-$hash"
+    # Without + or ~, which some of CMake's path handling reads as patterns.
+    printf '%s\n' "$PONDERINE_CACHE/qt-$(ponderine_qt_package_version | tr '+~:' '___')-windows-$hash"
 }
 
 # Builds and installs Qt for Windows unless the cache holds it already; prints
@@ -100,8 +102,9 @@ ponderine_qt_windows() {
     started=$(date +%s)
     echo "Building Qt $version for Windows into $prefix (about 30 minutes on 2 cores)"
     (cd "$work" && apt-get source --download-only "qt6-base=$(ponderine_qt_package_version)")
-    tar -xf "$work"/qt6-base_*.orig.tar.xz -C "$work"
-    src=$(echo "$work"/qtbase-everywhere-src-*)
+    # dpkg-source applies debian/patches in their order; ours go on top.
+    src=$work/qtbase
+    dpkg-source -x "$work"/qt6-base_*.dsc "$src"
     local patch
     for patch in "${PONDERINE_QT_WINDOWS_PATCHES[@]}"; do
         patch -d "$src" -p1 < "$patch"

@@ -1,0 +1,91 @@
+# Run by scripts/build-web inside its Debian 13 chroot, in the tree: builds
+# Qt for WebAssembly (once), then the game's site, then, with "test", plays it,
+# or, with "bench", measures it against its floor (bench/web.js).
+# Usage: bash scripts/web/build.sh [qt | test | bench]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+mode=${1:-}
+
+# Qt's source and its build tools, the chroot's own Qt for moc, rcc and the
+# pictures drawn ahead, and emscripten; Chromium and puppeteer-core's
+# Node.js for the test.
+packages=(emscripten dpkg-dev cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+          qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip)
+[ "$mode" != test ] && [ "$mode" != bench ] || packages+=(chromium nodejs npm)
+missing=()
+for pkg in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing in the chroot: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+. scripts/web/qt.sh
+start=$SECONDS
+ponderine_qt_web
+echo "Qt for WebAssembly ready after $((SECONDS - start)) s"
+[ "$mode" != qt ] || exit 0
+
+build=build-web
+start=$SECONDS
+# The pictures are drawn by the chroot's own build of the drawing tool (Qt
+# for WebAssembly has no Qt Svg), which also draws the site's icons.
+cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPONDERINE_TESTS=OFF -DPONDERINE_BENCH=OFF >/dev/null
+cmake --build "$build/host" --target ponderine_artbake
+artbake=$PWD/$build/host/window/ponderine_artbake
+"$artbake" window/art "$build/icons" --icon 192 512 --ratios 1 --pictures
+
+# The faces the control table asks for, cut to the letters of Western
+# European languages: the whole faces would weigh more than the game.
+fonts=$build/fonts
+rm -rf "$fonts"
+mkdir -p "$fonts"
+for face in liberation2/LiberationSans-Regular liberation2/LiberationSans-Bold \
+            liberation2/LiberationSans-BoldItalic liberation2/LiberationSerif-Bold dejavu/DejaVuSans-Bold; do
+    pyftsubset "/usr/share/fonts/truetype/$face.ttf" --output-file="$fonts/${face#*/}.ttf" \
+        --unicodes='U+0020-007E,U+00A0-017F,U+2013-2014,U+2018-201E,U+2022,U+2026,U+20AC' \
+        --layout-features='*'
+done
+
+ponderine_emsdk
+prefix=$(ponderine_qt_web_prefix)
+"$prefix/bin/qt-cmake" -S . -B "$build/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DPONDERINE_WERROR=ON -DPONDERINE_TESTS=OFF \
+    -DPONDERINE_BENCH="$([ "$mode" = bench ] && echo ON || echo OFF)" \
+    -DPONDERINE_ARTBAKE="$artbake" -DPONDERINE_WEB_FONTS="$PWD/$fonts" >/dev/null
+nice -n 10 cmake --build "$build/wasm" --parallel "$(nproc)"
+
+# The site: the page, the game, Qt's loader, and what makes it an app that
+# starts offline. The page is told the game's size for its progress bar; the
+# offline copy is named after the build, so a new one replaces it.
+site=$build/site
+rm -rf "$site"
+mkdir -p "$site"
+cp "$build/wasm/app/ponderine.js" "$build/wasm/app/ponderine.wasm" "$build/wasm/app/qtloader.js" \
+    web/manifest.webmanifest "$site/"
+cp "$build/icons/icon-192.png" "$build/icons/icon-512.png" "$site/"
+sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
+    -e 's/@PONDERINE_DESIGN_WIDTH@/792/' -e 's/@PONDERINE_DESIGN_HEIGHT@/580/' web/index.html >"$site/index.html"
+build_id=$(cat "$site"/* | sha256sum | cut -c1-12)
+sed "s/@PONDERINE_BUILD@/$build_id/" web/sw.js >"$site/sw.js"
+version=$(sed -n 's/^project(ponderine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zip_file=$PWD/$build/ponderine-$version-web.zip
+rm -f "$zip_file"
+(cd "$site" && zip -q -9 -r "$zip_file" .)
+echo "Web build took $((SECONDS - start)) s:"
+ls -l "$site" "$zip_file"
+printf 'ponderine.wasm gzip -9: %s bytes\n' "$(gzip -9 -c "$site/ponderine.wasm" | wc -c)"
+[ "$mode" = test ] || [ "$mode" = bench ] || exit 0
+
+# puppeteer-core drives the chroot's Chromium; npm's own browser download is
+# not wanted (it cannot be fetched on a build machine without the internet).
+node_dir=/opt/ponderine/node
+if [ ! -d "$node_dir/node_modules/puppeteer-core" ]; then
+    mkdir -p "$node_dir"
+    (cd "$node_dir" && npm install --no-audit --no-fund --silent puppeteer-core@23)
+fi
+start=$SECONDS
+NODE_PATH=$node_dir/node_modules node tests/e2e/web.mjs "$site" "$build/screenshots"
+echo "Web test took $((SECONDS - start)) s"

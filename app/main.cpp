@@ -1,8 +1,7 @@
 #include "art.h"
 #include "dialogs.h"
+#include "games.h"
 #include "randomsource.h"
-#include "recordstore.h"
-#include "tavola.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -28,6 +27,5 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     ClockRandomSource random;
-    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDir());
-    return runGame(window);
+    return playGames(dialogs, random);
 }

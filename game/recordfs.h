@@ -22,6 +22,20 @@ void removeUnheldLock(const QString &path);
 // The folder the record lives in on this platform, ending in a separator.
 QString dataFolder();
 
+// Held by a save from its compare to its last write. Where each running
+// game works on a copy of the record's files of its own (a browser tab), it
+// waits for the other games' saves, then brings in what they saved; where
+// the files themselves are shared (the desktop), the lock file beside them
+// serves, and it does nothing.
+class SaveTurn
+{
+public:
+    SaveTurn();
+    ~SaveTurn();
+    SaveTurn(const SaveTurn &) = delete;
+    SaveTurn &operator=(const SaveTurn &) = delete;
+};
+
 // A folder an older release kept the record in, read once when the data
 // folder holds no record yet; empty where there is none.
 QString carryOverFolder();

@@ -47,4 +47,7 @@ QString carryOverFolder()
     return {};
 }
 
+SaveTurn::SaveTurn() = default;
+SaveTurn::~SaveTurn() = default;
+
 } // namespace recordfs

@@ -78,4 +78,7 @@ QString carryOverFolder()
     return GetSystemDir();
 }
 
+SaveTurn::SaveTurn() = default;
+SaveTurn::~SaveTurn() = default;
+
 } // namespace recordfs

@@ -8,7 +8,6 @@
 #include <QLockFile>
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <system_error>
 #include <string>
@@ -183,9 +182,11 @@ double storedScoreValue(const QString &text)
         }
     }
 
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec != std::errc() || end != number.data() + number.size() || !std::isfinite(value))
+    // Qt's own conversion, in the C locale: the C++ library of the web build
+    // (emscripten's libc++) has no std::from_chars for floating point.
+    bool converted = false;
+    const double value = QByteArray::fromStdString(number).toDouble(&converted);
+    if (!converted || !std::isfinite(value))
         return 0.0;
     return value;
 }
@@ -367,6 +368,7 @@ OfferResult RecordStore::offerRecord(const QString &storedScoreText, const QStri
     if (!isNumber || storedScoreValue(storedScoreText) >= double(player))
         return {OfferOutcome::NotBeaten, {}};
 
+    const recordfs::SaveTurn turn;
     // A lock that cannot even be made (no such folder, no right to write
     // there) is no other game's: the writes below fail then, for the
     // system's own reason.

@@ -62,7 +62,10 @@ Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, c
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(1000);
-    connect(m_timer1, &QTimer::timeout, this, &Tavola::tick);
+    connect(m_timer1, &QTimer::timeout, this, [this] {
+        for (int due = m_pace.secondsDue(); due > 0 && playing(); --due)
+            tick();
+    });
     m_timer1->start();
 }
 
@@ -109,6 +112,7 @@ void Tavola::load()
 
     m_state.clock.StartCountdown();
     m_timer1->start();
+    m_pace.restart();
     m_phase = Phase::Playing;
     setLabelText(m_lblconto, m_state.clock.displayText());
 

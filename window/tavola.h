@@ -1,5 +1,6 @@
 #pragma once
 
+#include "countdownpace.h"
 #include "gamestate.h"
 #include "recordstore.h"
 
@@ -112,6 +113,7 @@ private:
     QLineEdit *m_text2 = nullptr; // hidden scratch box
     QLabel *m_label2 = nullptr;   // hidden: the current question's answer text
     QTimer *m_timer1 = nullptr;   // the countdown's one-second tick
+    CountdownPace m_pace;         // the seconds each of its ticks counts
 
     // The unit rows, element k for unit 7 - k: Kg on top, mg at the bottom.
     std::array<QLineEdit *, 7> m_text1 {};

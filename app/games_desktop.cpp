@@ -1,0 +1,10 @@
+#include "games.h"
+
+#include "recordstore.h"
+#include "tavola.h"
+
+int playGames(Dialogs &dialogs, RandomSource &random)
+{
+    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDir());
+    return runGame(window);
+}

@@ -1,0 +1,9 @@
+#include "countdownpace.h"
+
+void CountdownPace::restart()
+{ }
+
+int CountdownPace::secondsDue()
+{
+    return 1;
+}

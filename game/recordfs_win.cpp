@@ -44,8 +44,8 @@ QString knownFolder(REFKNOWNFOLDERID id)
     return folder;
 }
 
-// The Windows directory, ending in "\" (C:\WINDOWS gives C:\WINDOWS\, C:\
-// stays C:\); empty when Windows cannot say.
+// The Windows directory, ending in a backslash (C:\WINDOWS gives C:\WINDOWS\,
+// C:\ stays as it is); empty when Windows cannot say.
 QString GetSystemDir()
 {
     const UINT size = GetWindowsDirectoryW(nullptr, 0);

@@ -120,14 +120,15 @@ RecordError RecordStore::ensureFilesExist() const
 RecordError RecordStore::finishCutShortSave() const
 {
     const PairSave pair(scorePath(), namePath(), commitMarkerPath());
+    const QString lockFile = lockPath();
     // What earlier releases' lock could leave when cut short as it cleared a stale lock.
-    const QString oldLockLeftover = lockPath() + QLatin1String(".rmlock");
+    const QString oldLockLeftover = lockFile + QLatin1String(".rmlock");
     // Taking the lock makes its file, so it is taken only when a save was cut
     // short (its lock file, of a game gone, may be all that is left), not at every start.
-    if (!pair.cutShort() && !QFileInfo::exists(lockPath()) && !QFileInfo::exists(oldLockLeftover))
+    if (!pair.cutShort() && !QFileInfo::exists(lockFile) && !QFileInfo::exists(oldLockLeftover))
         return {};
     // A game saving now keeps its working files. A game that is gone holds no lock.
-    recordfs::Lock lock(lockPath());
+    recordfs::Lock lock(lockFile);
     if (lock.tryLock(0) != recordfs::Lock::State::Held)
         return {};
     QFile::remove(oldLockLeftover);
@@ -136,7 +137,7 @@ RecordError RecordStore::finishCutShortSave() const
 
 RecordError RecordStore::carryOver() const
 {
-    if (QFileInfo(scorePath()).size() > 0)
+    if (m_carryOverDirs.isEmpty() || QFileInfo(scorePath()).size() > 0)
         return {};
     for (const QString &dir : m_carryOverDirs) {
         const RecordStore from(dir);

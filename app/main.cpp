@@ -28,6 +28,6 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     ClockRandomSource random;
-    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDir());
+    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDirs());
     return runGame(window);
 }

@@ -835,12 +835,18 @@ def windows(h):
             if not os.path.isfile(path):
                 raise Failure(f"{path} is not there after the install")
 
-        # A record left in the Windows directory is carried over on the first
-        # start, and the Windows directory is only read.
+        # A record the old program left is carried over on the first start:
+        # the copy Windows kept for the pupil in the VirtualStore (where a
+        # program without a manifest wrote "the Windows directory") before
+        # the Windows directory's own; both are only read.
         old = (b"1\r\n", b"Ada\r\n")
-        for file, text in zip(("tvk.txt", "ntvk.txt"), old):
-            with open(prefix.path("C:\\windows\\" + file), "wb") as f:
-                f.write(text)
+        older = (b"5\r\n", b"Zeno\r\n")
+        virtual_store = prefix.local_appdata + r"\VirtualStore\Windows"
+        os.makedirs(prefix.path(virtual_store), exist_ok=True)
+        for where, record in ((virtual_store, old), ("C:\\windows", older)):
+            for file, text in zip(("tvk.txt", "ntvk.txt"), record):
+                with open(prefix.path(where + "\\" + file), "wb") as f:
+                    f.write(text)
         name = "Niccolò"
         new = (b"2\r\n", name.encode("cp1252") + b"\r\n")
         boxes = windows_game(h, prefix, shortcut, "windows-100", name, play=2,
@@ -848,7 +854,8 @@ def windows(h):
         if boxes != [("Ponderine", RECORD_TEXT)]:
             raise Failure(f"after the farewell: {boxes}, not the new-record box")
         expect_record(prefix, *new)
-        expect_record(prefix, *old, folder="C:\\windows")
+        expect_record(prefix, *old, folder=virtual_store)
+        expect_record(prefix, *older, folder="C:\\windows")
 
         # The next version's setup program updates the copy in its folder,
         # under its one entry; this version's then refuses to go over it, and

@@ -5,6 +5,6 @@
 
 int playGames(Dialogs &dialogs, RandomSource &random)
 {
-    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDir());
+    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDirs());
     return runGame(window);
 }

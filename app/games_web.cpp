@@ -22,7 +22,7 @@ void addFonts()
 
 void playGame(Dialogs &dialogs, RandomSource &random, const QString &dataDir)
 {
-    auto *window = new Tavola(dialogs, random, dataDir, defaultCarryOverDir());
+    auto *window = new Tavola(dialogs, random, dataDir, defaultCarryOverDirs());
     QObject::connect(window, &Tavola::finished, window, [window, &dialogs, &random, dataDir] {
         window->hide();
         window->deleteLater();

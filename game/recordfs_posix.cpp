@@ -8,7 +8,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace recordfs {
 
@@ -25,24 +28,51 @@ bool syncToDisk(QFile &file)
     return ::fsync(file.handle()) == 0;
 }
 
-void removeUnheldLock(const QString &path)
+Lock::Lock(QString path) : m_path(std::move(path))
+{ }
+
+Lock::~Lock()
 {
-    // A game holding its lock keeps an flock on it, as Qt's lock file does.
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (m_handle < 0)
         return;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        ::unlink(name.constData());
-    ::close(fd);
+    // Removed while still held, so a game that opened it meanwhile finds its
+    // file gone from the folder once it gets the lock, and tries again.
+    ::unlink(QFile::encodeName(m_path).constData());
+    ::close(int(m_handle));
+}
+
+Lock::State Lock::tryOnce()
+{
+    const QByteArray name = QFile::encodeName(m_path);
+    for (;;) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return State::Unavailable;
+        // An flock belongs to the open file, and goes when the last descriptor
+        // of it closes: at the latest when its program ends.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            return error == EWOULDBLOCK ? State::HeldElsewhere : State::Unavailable;
+        }
+        struct stat held = {};
+        struct stat named = {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
+            && held.st_ino == named.st_ino) {
+            m_handle = fd;
+            return State::Held;
+        }
+        ::close(fd);
+    }
 }
 
 QString dataFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ponderine/");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/ponderine/");
 }
 
-QString carryOverFolder()
+QStringList carryOverFolders()
 {
     return {};
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 // In a browser the files live in memory, one copy per tab, and the site's
 // IndexedDB keeps them (emscripten's IDBFS): read in before the program
@@ -70,11 +71,17 @@ bool syncToDisk(QFile &)
     return writeOut();
 }
 
-void removeUnheldLock(const QString &path)
+// Only this tab uses its copy of the files: the other tabs take their turns
+// through SaveTurn, and the lock beside the record is always this game's.
+Lock::Lock(QString path) : m_path(std::move(path))
+{ }
+
+Lock::~Lock() = default;
+
+Lock::State Lock::tryOnce()
 {
-    // Only this tab uses its copy of the files, and it holds no lock while
-    // the record is read: one found here was left by a tab closed mid-save.
-    QFile::remove(path);
+    m_handle = 0;
+    return State::Held;
 }
 
 QString dataFolder()
@@ -82,7 +89,7 @@ QString dataFolder()
     return QStringLiteral("/ponderine/");
 }
 
-QString carryOverFolder()
+QStringList carryOverFolders()
 {
     return {};
 }

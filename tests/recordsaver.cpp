@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -14,9 +16,15 @@ int main(int argc, char *argv[])
     if (store.ensureFilesExist().isError())
         return 1;
     for (;;) {
-        const QString stored = store.load().texts.score;
-        const int next = int(storedScoreValue(stored)) + 1;
-        if (store.offerRecord(stored, QString::number(next), holderOf(next)).outcome != OfferOutcome::Saved)
+        const RecordTexts stored = store.load().texts;
+        const int score = int(storedScoreValue(stored.score));
+        // What its start read, and each save since: a score with the holder saved with it.
+        if (stored.name != (score > 0 ? holderOf(score) + QStringLiteral("\r\n") : QString())) {
+            std::printf("score %d read with the holder \"%s\"\n", score, qPrintable(stored.name));
+            return 3;
+        }
+        if (store.offerRecord(stored.score, QString::number(score + 1), holderOf(score + 1)).outcome
+            != OfferOutcome::Saved)
             return 1;
     }
 }

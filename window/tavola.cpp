@@ -48,9 +48,9 @@ constexpr int promptUpMs = 200;
 
 } // namespace
 
-Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir,
+Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QStringList &carryOverDirs,
                QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_records(dataDir, carryOverDir)
+    : QMainWindow(parent), m_dialogs(dialogs), m_random(random), m_records(dataDir, carryOverDirs)
 {
     setWindowTitle(QStringLiteral("Gioca con le ponderine"));
     setWindowIcon(applicationIcon());

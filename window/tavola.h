@@ -28,8 +28,8 @@ class Tavola : public QMainWindow
     Q_OBJECT
 
 public:
-    // The record lives in `dataDir`; one found in `carryOverDir` is copied there first.
-    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QString &carryOverDir = QString(),
+    // The record lives in `dataDir`; one found in `carryOverDirs` (the first that holds one) is copied there first.
+    Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QStringList &carryOverDirs = {},
            QWidget *parent = nullptr);
 
     // Makes the controls as they are before a game, and the menu the first

@@ -150,6 +150,7 @@ class Harness:
     def __init__(self, args):
         self.binary = args.binary
         self.msi = args.msi
+        self.next_version, self.next_setup, self.next_msi = args.next or (None, None, None)
         self.emulator = args.emulator.split() if args.emulator else []
         self.out = args.out
         self.pids_file = args.pids
@@ -784,6 +785,11 @@ def windows_game(h, prefix, shortcut, scenario, name, play=0, loaded=None):
     return boxes
 
 
+def windows_path(path):
+    """A file of this machine as Wine's programs name it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
 def expect_record(prefix, score, name, folder=None):
     r"""The two record files, byte for byte, in %APPDATA%\ponderine\ or the folder named."""
     folder = folder or prefix.appdata + r"\ponderine"
@@ -794,23 +800,32 @@ def expect_record(prefix, score, name, folder=None):
             raise Failure(rf"{folder}\{file} holds {got!r}, not {text!r}")
 
 
+# What the two installers end with when they refuse (see desktop/windows/):
+# the setup program, under a newer copy or beside the MSI's; msiexec's
+# ERROR_INSTALL_FAILURE, for a launch condition that does not hold.
+SETUP_OLDER, SETUP_BESIDE_MSI, MSI_REFUSED = 3, 4, 1603
+
+
 def windows(h):
-    """The setup program on a fresh Wine prefix, a game, and its uninstaller."""
+    """The setup program on a fresh Wine prefix, a game, an update and its
+    uninstaller; then the MSI, its update and its removal. The next version's
+    setup program and MSI are the same build with a higher version number."""
     prefix = wine.Prefix(os.path.join(os.environ["HOME"], "wine-pc"), os.path.join(h.out, "windows-wine.log"),
                          "it_IT.UTF-8")
     try:
         # The pupil's keyboard has à and ò.
         desktop.run("setxkbmap", "it")
-        prefix.run(h.binary, "/S", timeout=120)
+        # Into the folder the administrator names.
+        folder = r"C:\Giochi\Ponderine"
+        prefix.run(h.binary, "/S", "/D=" + folder, timeout=120)
         # Every user's copy under administrator rights (as Wine's user has), else the user's own.
         machine = prefix.registry_key(rf"HKLM\{UNINSTALL_KEY}\Ponderine")
         user = prefix.registry_key(rf"HKCU\{UNINSTALL_KEY}\Ponderine")
         if (machine is None) == (user is None):
             raise Failure(f"the installed-apps entry: for the machine {machine}, for the user {user}")
         entry = machine or user
-        folder, menu = ((r"C:\Program Files\Ponderine", START_MENU_ALL) if machine else
-                        (prefix.local_appdata + r"\Programs\Ponderine",
-                         prefix.appdata + r"\Microsoft\Windows\Start Menu\Programs"))
+        root = "HKLM" if machine else "HKCU"
+        menu = START_MENU_ALL if machine else prefix.appdata + r"\Microsoft\Windows\Start Menu\Programs"
         expected = {"DisplayName": "Ponderine", "InstallLocation": folder,
                     "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
         if {key: entry.get(key) for key in expected} != expected:
@@ -820,12 +835,18 @@ def windows(h):
             if not os.path.isfile(path):
                 raise Failure(f"{path} is not there after the install")
 
-        # A record left in the Windows directory is carried over on the first
-        # start, and the Windows directory is only read.
+        # A record the old program left is carried over on the first start:
+        # the copy Windows kept for the pupil in the VirtualStore (where a
+        # program without a manifest wrote "the Windows directory") before
+        # the Windows directory's own; both are only read.
         old = (b"1\r\n", b"Ada\r\n")
-        for file, text in zip(("tvk.txt", "ntvk.txt"), old):
-            with open(prefix.path("C:\\windows\\" + file), "wb") as f:
-                f.write(text)
+        older = (b"5\r\n", b"Zeno\r\n")
+        virtual_store = prefix.local_appdata + r"\VirtualStore\Windows"
+        os.makedirs(prefix.path(virtual_store), exist_ok=True)
+        for where, record in ((virtual_store, old), ("C:\\windows", older)):
+            for file, text in zip(("tvk.txt", "ntvk.txt"), record):
+                with open(prefix.path(where + "\\" + file), "wb") as f:
+                    f.write(text)
         name = "Niccolò"
         new = (b"2\r\n", name.encode("cp1252") + b"\r\n")
         boxes = windows_game(h, prefix, shortcut, "windows-100", name, play=2,
@@ -833,7 +854,20 @@ def windows(h):
         if boxes != [("Ponderine", RECORD_TEXT)]:
             raise Failure(f"after the farewell: {boxes}, not the new-record box")
         expect_record(prefix, *new)
-        expect_record(prefix, *old, folder="C:\\windows")
+        expect_record(prefix, *old, folder=virtual_store)
+        expect_record(prefix, *older, folder="C:\\windows")
+
+        # The next version's setup program updates the copy in its folder,
+        # under its one entry; this version's then refuses to go over it, and
+        # so does the MSI over the setup program's copy.
+        prefix.run(h.next_setup, "/S", timeout=120)
+        versions, entry = prefix.entries(root, "Ponderine"), prefix.registry_key(rf"{root}\{UNINSTALL_KEY}\Ponderine")
+        if versions != [h.next_version] or entry.get("InstallLocation") != folder:
+            raise Failure(f"after the update: entries of versions {versions}, the entry {entry}")
+        prefix.run(h.binary, "/S", timeout=120, status=SETUP_OLDER)
+        prefix.run("msiexec", "/i", windows_path(h.msi), "/qn", timeout=120, status=MSI_REFUSED)
+        if prefix.entries("HKLM", "Ponderine") + prefix.entries("HKCU", "Ponderine") != [h.next_version]:
+            raise Failure(f"a refused install left entries {prefix.entries('HKLM', 'Ponderine')}")
 
         # At 125 %: the same window, larger; no answer, so no record.
         prefix.set_dpi(120)
@@ -853,7 +887,7 @@ def windows(h):
         # The MSI, as Group Policy installs it: per machine, silent. Wine's
         # msiexec puts the Start-menu entry in the user's menu, not in every
         # user's as Windows does for a per-machine package: either counts.
-        msi = "Z:" + os.path.abspath(h.msi).replace("/", "\\")
+        msi = windows_path(h.msi)
         prefix.run("msiexec", "/i", msi, "/qn", timeout=120)
         program = prefix.path(r"C:\Program Files\Ponderine\ponderine.exe")
         entries = [prefix.path(menu + r"\Ponderine.lnk")
@@ -861,10 +895,19 @@ def windows(h):
         if not os.path.isfile(program) or not any(os.path.isfile(entry) for entry in entries):
             raise Failure(f"after msiexec /i /qn: the program there: {os.path.isfile(program)}, "
                           f"a Start-menu entry there: {[os.path.isfile(entry) for entry in entries]}")
-        prefix.run("msiexec", "/x", msi, "/qn", timeout=120)
+        # The next MSI replaces it: one entry, the new version. This version's
+        # MSI then does not install, nor does the setup program beside it.
+        prefix.run("msiexec", "/i", windows_path(h.next_msi), "/qn", timeout=120)
+        prefix.run("msiexec", "/i", msi, "/qn", timeout=120, status=MSI_REFUSED)
+        prefix.run(h.next_setup, "/S", timeout=120, status=SETUP_BESIDE_MSI)
+        if prefix.entries("HKLM", "Ponderine") + prefix.entries("HKCU", "Ponderine") != [h.next_version] \
+                or not os.path.isfile(program):
+            raise Failure(f"after the MSI update: entries {prefix.entries('HKLM', 'Ponderine')}, "
+                          f"the program there: {os.path.isfile(program)}")
+        prefix.run("msiexec", "/x", windows_path(h.next_msi), "/qn", timeout=120)
         left = [path for path in [program, os.path.dirname(program)] + entries if os.path.exists(path)]
-        if left:
-            raise Failure(f"left after msiexec /x /qn: {left}")
+        if left or prefix.entries("HKLM", "Ponderine"):
+            raise Failure(f"left after msiexec /x /qn: {left}, entries {prefix.entries('HKLM', 'Ponderine')}")
         expect_record(prefix, *new)
     finally:
         prefix.stop()
@@ -885,6 +928,8 @@ def main():
     parser.add_argument("--only", action="append", help="run only this scenario (repeatable)")
     parser.add_argument("--emulator", help="runs the binary through this command (qemu-aarch64-static)")
     parser.add_argument("--msi", help="the Windows MSI, for the windows scenario (whose binary is the setup program)")
+    parser.add_argument("--next", nargs=3, metavar=("VERSION", "SETUP", "MSI"),
+                        help="the windows scenario's next version: its number, setup program and MSI")
     parser.add_argument("--patience", type=float, default=1.0,
                         help="waits this many times longer for the game (under an emulator)")
     args = parser.parse_args()

@@ -114,9 +114,20 @@ class Reader:
                 continue  # it went away while being read: a closing dialog
         return found
 
+    def roles_and_names(self, root=None):
+        """(accessible, role, name) of every showing accessible, as nodes();
+        one that goes away while being read (a control presented anew) is left out."""
+        found = []
+        for acc in self.nodes(root):
+            try:
+                found.append((acc, acc.getRole(), acc.name))
+            except GLib.Error:
+                continue
+        return found
+
     def find(self, role, name):
         """The one showing control with this role and accessible name, or None."""
-        matches = [acc for acc in self.nodes() if acc.getRole() == role and acc.name == name]
+        matches = [acc for acc, r, n in self.roles_and_names() if r == role and n == name]
         if len(matches) > 1:
             raise Failure(f"{len(matches)} controls are called {name!r}")
         return matches[0] if matches else None
@@ -137,7 +148,7 @@ class Reader:
 
     def label_texts(self):
         """The names of every showing label: what a screen reader reads out of them."""
-        return [acc.name for acc in self.nodes() if acc.getRole() == pyatspi.ROLE_LABEL]
+        return [n for _, r, n in self.roles_and_names() if r == pyatspi.ROLE_LABEL]
 
     def labelled(self, caption, blank_ok=False, names=None):
         """The text of the label whose accessible name is "<caption>: <text>",
@@ -178,7 +189,7 @@ class Reader:
         window = self.top_level(caption)
         if window is None:
             raise Failure(f"no window called {caption!r} is showing")
-        return sorted(acc.name for acc in self.nodes(window) if acc.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+        return sorted(n for _, r, n in self.roles_and_names(window) if r == pyatspi.ROLE_PUSH_BUTTON)
 
     def dialog_field(self, caption):
         """The one text box of the dialog with this caption (the name prompt
@@ -186,7 +197,7 @@ class Reader:
         dialog = self.top_level(caption)
         if dialog is None:
             raise Failure(f"no dialog called {caption!r} is showing")
-        boxes = [acc for acc in self.nodes(dialog) if acc.getRole() == pyatspi.ROLE_TEXT]
+        boxes = [acc for acc, r, _ in self.roles_and_names(dialog) if r == pyatspi.ROLE_TEXT]
         if len(boxes) != 1:
             raise Failure(f"the dialog {caption!r} shows {len(boxes)} text boxes, one was expected")
         return boxes[0]

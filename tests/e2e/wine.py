@@ -28,8 +28,10 @@ class Prefix:
         self.run("wineboot", "--init", timeout=240)
         self.set_dpi(dpi)
 
-    def run(self, *args, timeout=60):
-        """Runs a Windows program (or wine's own: wineboot, reg, msiexec) to its end."""
+    def run(self, *args, timeout=60, status=0):
+        """Runs a Windows program (or wine's own: wineboot, reg, msiexec) to
+        its end, which must come with this exit status (its low byte: Linux
+        keeps no more of a Windows exit code)."""
         self.log.write(f"$ wine {' '.join(args)}\n")
         self.log.flush()
         try:
@@ -38,8 +40,8 @@ class Prefix:
         except subprocess.TimeoutExpired:
             raise Failure(f"wine {' '.join(args)} did not finish within {timeout} s")
         self.log.write(done.stdout)
-        if done.returncode != 0:
-            raise Failure(f"wine {' '.join(args)} ended with status {done.returncode}")
+        if done.returncode != status % 256:
+            raise Failure(f"wine {' '.join(args)} ended with status {done.returncode}, not {status % 256}")
         return done.stdout
 
     def start(self, *args):
@@ -78,6 +80,24 @@ class Prefix:
             if len(parts) >= 2 and parts[1].startswith("REG_"):
                 values[parts[0]] = parts[2] if len(parts) == 3 else ""
         return values
+
+    def entries(self, root, name):
+        """The version of each installed-apps entry under HKLM or HKCU whose
+        DisplayName is name: one program installed twice shows two."""
+        try:
+            out = self.run("reg", "query", rf"{root}\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")
+        except Failure:
+            return []
+        found, key = [], {}
+        for line in out.splitlines() + [""]:
+            parts = line.strip().split(None, 2)
+            if not line.startswith(" ") and key:
+                if key.get("DisplayName") == name:
+                    found.append(key.get("DisplayVersion", ""))
+                key = {}
+            elif len(parts) == 3 and parts[1].startswith("REG_"):
+                key[parts[0]] = parts[2]
+        return sorted(found)
 
     # Folders as Windows names them for the prefix's one user.
     @property

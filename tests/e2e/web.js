@@ -22,13 +22,14 @@ const units = { milligrammi: -3, centigrammi: -2, decigrammi: -1, grammi: 0, dec
 // below 0.0001, the decimal comma.
 function answerFor(question) {
   const [, quantity, from, to] = question.match(/^(\d+) (\S+), quanti (\S+)\?$/);
-  const value = Number(quantity) * 10 ** (units[from] - units[to]);
+  // Rounded to 15 significant digits first, as the game writes it: 10 ** -5
+  // is 9.999999999999999e-6 in floating point, and 1 cg is 1E-05 Kg.
+  const value = Number((Number(quantity) * 10 ** (units[from] - units[to])).toPrecision(15));
   let text;
   if (value < 1e-4) {
     const [mantissa, exponent] = value.toExponential().split("e");
     const power = Number(exponent);
-    text = String(Number(Number(mantissa).toPrecision(15))) + "E" + (power < 0 ? "-" : "+") +
-           String(Math.abs(power)).padStart(2, "0");
+    text = mantissa + "E" + (power < 0 ? "-" : "+") + String(Math.abs(power)).padStart(2, "0");
   } else {
     text = String(Number(value.toPrecision(15)));
   }

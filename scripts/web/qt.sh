@@ -9,16 +9,22 @@
 # Static, single-threaded, release, small: Core, Gui, Widgets and the wasm
 # platform plugin, everything else off, for a shorter build and a smaller
 # download. OpenGL stays on: without it the platform plugin does not build.
+# A unity build compiles each module's sources in batches, for a build a
+# fresh CI machine can afford beside Qt for Windows.
 PONDERINE_QT_WEB_OPTIONS=(
     -xplatform wasm-emscripten -qt-host-path /usr
-    -release -optimize-size -static -no-feature-thread
+    -release -optimize-size -static -no-feature-thread -unity-build
     -nomake examples -nomake tests
     -no-dbus -no-feature-network -no-feature-sql -no-feature-xml -no-feature-concurrent
     -no-feature-printsupport -no-feature-testlib -no-feature-vulkan
     -no-feature-jpeg -no-feature-gif -no-feature-ico -no-feature-pdf -no-feature-textodfwriter
     -- -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
-PONDERINE_QT_WEB_PATCHES=()
+# Qt's page elements for assistive tools took a control's text as HTML
+# (innerHTML): a pupil's name such as <img src=x onerror=...> ran as script
+# in the site's page once a screen reader was on, and a text box showed a
+# screen reader neither its name nor its value. The patch sets them as text.
+PONDERINE_QT_WEB_PATCHES=("$(dirname "${BASH_SOURCE[0]}")/qt-accessible-text.patch")
 
 # Qt's configure reads EMSDK for the compiler's folder and version: the
 # folder EMSCRIPTEN_ROOT names in $EMSDK/.emscripten, below $EMSDK. Debian's

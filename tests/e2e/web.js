@@ -2,9 +2,11 @@
 // Italian, driven through puppeteer-core: the name typed, the question read
 // from the accessibility tree, a right and a wrong answer judged, the
 // counters, Exit, the farewell and the record box, the next game's name
-// prompt; a reload that shows the record kept; a reload with the network cut;
-// a phone's and a tablet's screen. Screenshots, and the accessibility tree after a verdict,
-// go to SHOTS. Prints the time from navigation to the name prompt.
+// prompt; a reload that shows the record kept, with a name that is markup;
+// a reload with the network cut; a phone's screen; a tablet's, played by
+// touch alone; two tabs ending at once; the browser started anew; storage
+// the browser refuses (a policy that blocks the site's data). Screenshots, and the accessibility tree after a
+// verdict, go to SHOTS. Prints the time from navigation to the name prompt.
 // Usage: node tests/e2e/web.js SITE SHOTS
 "use strict";
 const fs = require("fs");
@@ -43,49 +45,49 @@ function check(what, ok, detail) {
     failures++;
 }
 
-async function main() {
-  const { server, url } = await serve(site);
-  const browser = await puppeteer.launch({ ...chromiumOptions(fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-chromium-"))),
-                                          protocolTimeout: 30000 });
-  const page = await browser.newPage();
+const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// What the scenario does in one tab: PAGE, with its DevTools session.
+async function tabDriver(page) {
   const cdp = await page.createCDPSession();
   await cdp.send("Emulation.setLocaleOverride", { locale: "it-IT" });
   await cdp.send("Accessibility.enable");
   page.on("pageerror", error => console.log("page error:", error.message));
+  const tab = { page, cdp };
 
-  const shownTitles = () => titlesOf(page);
+  tab.shownTitles = () => titlesOf(page);
   // Waits until the windows shown are those titled TITLES, in their order.
-  const waitForWindows = async (...titles) => {
+  tab.waitForWindows = async (...titles) => {
     for (let i = 0; i < 600; i++) {
-      if ((await shownTitles()).join("|") === titles.join("|"))
+      if ((await tab.shownTitles()).join("|") === titles.join("|"))
         return;
-      await new Promise(resolve => setTimeout(resolve, 100));
+      await pause(100);
     }
-    throw new Error(`not the windows ${titles.join(", ")}: ${await shownTitles()}`);
+    throw new Error(`not the windows ${titles.join(", ")}: ${await tab.shownTitles()}`);
   };
   // Qt makes its page elements for assistive tools once its hidden button is pressed.
-  const enableScreenReader = () => page.evaluate(() => {
+  tab.enableScreenReader = () => page.evaluate(() => {
     const root = document.getElementById("qt-shadow-container").shadowRoot;
     for (const button of root.querySelectorAll("button"))
       if (button.textContent === "Enable Screen Reader")
         button.click();
   });
-  const axTexts = async () => {
+  tab.axTexts = async () => {
     const { nodes } = await cdp.send("Accessibility.getFullAXTree");
     return nodes.filter(node => !node.ignored).map(node => [node.role?.value, node.name?.value, node.value?.value,
                                                           node.description?.value].filter(Boolean).join(" | "));
   };
-  const waitForText = async pattern => {
+  tab.waitForText = async pattern => {
     for (let i = 0; i < 300; i++) {
-      const found = (await axTexts()).find(text => pattern.test(text));
+      const found = (await tab.axTexts()).find(text => pattern.test(text));
       if (found)
         return found;
-      await new Promise(resolve => setTimeout(resolve, 100));
+      await pause(100);
     }
-    throw new Error(`not in the accessibility tree: ${pattern}\n${(await axTexts()).join("\n")}`);
+    throw new Error(`not in the accessibility tree: ${pattern}\n${(await tab.axTexts()).join("\n")}`);
   };
-  const press = async key => { await page.keyboard.press(key); };
-  const typeText = async text => {
+  tab.press = async key => { await page.keyboard.press(key); };
+  tab.typeText = async text => {
     for (const character of text) {
       if (/[ -~]/.test(character)) {
         await page.keyboard.type(character);
@@ -99,17 +101,45 @@ async function main() {
   };
   // A click on the button for assistive tools named NAME, as a screen
   // reader's activation does it (the keyboard focus stays).
-  const activate = name => page.evaluate(name => {
+  tab.activate = name => page.evaluate(name => {
     const root = document.getElementById("qt-shadow-container").shadowRoot;
     [...root.querySelectorAll("button")].find(b => b.textContent === name).click();
   }, name);
-  const settle = () => new Promise(resolve => setTimeout(resolve, 500));
+  // A tap on the control named NAME in the window shown last. Qt's elements
+  // for assistive tools lie under their controls, and give the place, but
+  // only in a window shown before they were made: in a box shown later
+  // they lie elsewhere (Qt 6.8.2), so a box's OK is tapped where the box
+  // lays it out, at its bottom right.
+  tab.tap = async name => {
+    for (let i = 0; i < 100; i++) {
+      const place = await page.evaluate(name => {
+        const root = document.getElementById("qt-shadow-container").shadowRoot;
+        const shown = [...root.querySelectorAll(".qt-window")].filter(w => w.style.display !== "none").at(-1);
+        if (!shown)
+          return null;
+        const box = shown.getBoundingClientRect();
+        if (name === "box OK")
+          return { x: box.right - 56, y: box.bottom - 29 };
+        if (name === "name box")
+          return { x: box.x + box.width / 2, y: box.y + box.height * 0.55 };
+        const found = [...shown.querySelectorAll("button, input, div")]
+          .find(e => e.textContent === name || e.getAttribute("aria-label") === name);
+        const r = found?.getBoundingClientRect();
+        return r && r.width > 0 ? { x: r.x + r.width / 2, y: r.y + r.height / 2 } : null;
+      }, name);
+      if (place)
+        return page.touchscreen.tap(place.x, place.y);
+      await pause(100);
+    }
+    throw new Error(`nothing named ${name} to tap`);
+  };
+  tab.settle = () => pause(500);
   // The name typed at the prompt, the greeting closed; the question read.
   // The pupil clicks into the name box first: Qt 6.8 takes a page's typed
   // text through an input of its own, which a click gives the focus.
-  const startGame = async (name, shot) => {
-    await waitForWindows("Ponderine");
-    await settle();
+  tab.startGame = async (name, shot) => {
+    await tab.waitForWindows("Ponderine");
+    await tab.settle();
     const prompt = await page.evaluate(() => {
       const root = document.getElementById("qt-shadow-container").shadowRoot;
       const r = [...root.querySelectorAll(".qt-window")].find(w => w.style.display !== "none").getBoundingClientRect();
@@ -117,17 +147,49 @@ async function main() {
     });
     await page.mouse.click(prompt.x, prompt.y);
     check("the name box has the typing focus", await page.evaluate(() => document.activeElement?.tagName === "INPUT"));
-    await typeText(name);
-    await press("Enter");
-    await settle();
-    await press("Enter");
-    await waitForWindows("Giocare con le ponderine");
-    await enableScreenReader();
-    const question = (await waitForText(/quanti \S+\?$/)).match(/(\d+ \S+, quanti \S+\?)$/)[1];
+    await tab.typeText(name);
+    await tab.press("Enter");
+    await tab.settle();
+    await tab.press("Enter");
+    await tab.waitForWindows("Giocare con le ponderine");
+    await tab.enableScreenReader();
+    tab.question = (await tab.waitForText(/quanti \S+\?$/)).match(/(\d+ \S+, quanti \S+\?)$/)[1];
     if (shot)
       await page.screenshot({ path: path.join(shots, shot) });
-    return { question, challenger: await waitForText(/Sfidante: / ) };
+    return { question: tab.question, challenger: await tab.waitForText(/Sfidante: /) };
   };
+  // COUNT right answers, each to a new question.
+  tab.answerRight = async count => {
+    for (let i = 0; i < count; i++) {
+      await tab.typeText(answerFor(tab.question));
+      await tab.press("Enter");
+      await tab.waitForText(new RegExp(`Risposte esatte: ${i + 1}`));
+      await tab.press("Enter");
+      await tab.waitForText(/\| Messaggio$/);
+      tab.question = (await tab.waitForText(/quanti \S+\?$/)).match(/(\d+ \S+, quanti \S+\?)$/)[1];
+    }
+  };
+  // Enter on every box until the next pupil's name prompt.
+  tab.closeBoxes = async () => {
+    for (let i = 0; i < 100 && (await tab.shownTitles()).join("|") !== "Ponderine"; i++) {
+      await tab.press("Enter");
+      await pause(300);
+    }
+    await tab.waitForWindows("Ponderine");
+  };
+  // The record, as the window shows it.
+  tab.record = async () => (await tab.axTexts()).filter(text => /del record/.test(text)).join("; ");
+  return tab;
+}
+
+async function main() {
+  const { server, url } = await serve(site);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-chromium-"));
+  const launch = () => puppeteer.launch({ ...chromiumOptions(profile), protocolTimeout: 30000 });
+  let browser = await launch();
+  const page = await browser.newPage();
+  const tab = await tabDriver(page);
+  const { cdp, waitForWindows, waitForText, press, typeText, startGame } = tab;
 
   // A whole game.
   await page.setViewport({ width: 1366, height: 768 });
@@ -146,9 +208,9 @@ async function main() {
   };
   const leftBefore = await secondsLeft();
   await cdp.send("Page.setWebLifecycleState", { state: "frozen" });
-  await new Promise(resolve => setTimeout(resolve, 6000));
+  await pause(6000);
   await cdp.send("Page.setWebLifecycleState", { state: "active" });
-  await new Promise(resolve => setTimeout(resolve, 1500));
+  await pause(1500);
   const leftAfter = await secondsLeft();
   check("the countdown keeps to the real clock in a frozen tab", leftBefore - leftAfter >= 6,
         `${leftBefore} s, then ${leftAfter} s`);
@@ -158,20 +220,22 @@ async function main() {
   await press("Enter");
   const verdict = await waitForText(/Messaggio: /);
   check(`a right answer (${first.question} ${right})`, /Esatto/.test(verdict), verdict);
-  fs.writeFileSync(path.join(shots, "accessibility-after-verdict.txt"), (await axTexts()).join("\n") + "\n");
+  fs.writeFileSync(path.join(shots, "accessibility-after-verdict.txt"), (await tab.axTexts()).join("\n") + "\n");
   await page.screenshot({ path: path.join(shots, "1366x768-verdict.png") });
 
   await press("Enter");
   await waitForText(/\| Messaggio$/);
   await typeText("0");
+  const typed = await waitForText(/Risposta \| 0( \||$)/);
+  check("the answer box's name and value", !!typed, typed);
   await press("Enter");
   const wrong = await waitForText(/Risposte errate: 1/);
   check("a wrong answer counted", !!wrong, wrong);
-  const counters = (await axTexts()).filter(text => /Risposte (esatte|errate|totali)/.test(text));
+  const counters = (await tab.axTexts()).filter(text => /Risposte (esatte|errate|totali)/.test(text));
   check("the counters", counters.some(t => /esatte: 1/.test(t)) && counters.some(t => /totali: 2/.test(t)),
         counters.join("; "));
 
-  await activate("Esci");
+  await tab.activate("Esci");
   const farewell = await waitForText(/Ciao a presto\. Ore \d+/);
   check("the farewell", !!farewell, farewell);
   await press("Enter");
@@ -184,10 +248,13 @@ async function main() {
   // The record kept across a reload; by now the page works offline too.
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload();
-  await startGame("Ada", "1366x768-record-kept.png");
-  const record = (await axTexts()).filter(text => /del record/.test(text));
-  check("the record kept after a reload", record.some(t => /Niccolò/.test(t)) && record.some(t => /: 1$/.test(t)),
-        record.join("; "));
+  // A name that is markup stays text, for the eye and for a screen reader.
+  const markup = "<img src=x onerror=ponderineRan=1>";
+  const second = await startGame(markup, "1366x768-record-kept.png");
+  check("a name that is markup shown as typed", second.challenger.endsWith(`Sfidante: ${markup}`), second.challenger);
+  check("a name that is markup never runs", await page.evaluate(() => typeof ponderineRan === "undefined"));
+  const record = await tab.record();
+  check("the record kept after a reload", /Niccolò/.test(record) && /: 1(;|$)/.test(record), record);
 
   await cdp.send("Network.emulateNetworkConditions", { offline: true, latency: 0, downloadThroughput: -1,
                                                       uploadThroughput: -1 });
@@ -197,22 +264,112 @@ async function main() {
   await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 0, downloadThroughput: -1,
                                                       uploadThroughput: -1 });
 
-  // A phone and a tablet, with touch: the window scaled down whole to fit.
-  const pupilWithoutName = async (width, height) => {
-    await page.setViewport({ width, height, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
-    await page.reload();
-    await waitForWindows("Ponderine");
-    await settle();
-    await press("Enter");
-    await settle();
-    await press("Enter");
-    await waitForWindows("Giocare con le ponderine");
-    await enableScreenReader();
-    await waitForText(/quanti \S+\?$/);
-    await page.screenshot({ path: path.join(shots, `${width}x${height}-question.png`) });
-  };
-  await pupilWithoutName(390, 844);
-  await pupilWithoutName(768, 1024);
+  // A phone: the window scaled down whole to fit.
+  await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+  await page.reload();
+  await waitForWindows("Ponderine");
+  await tab.settle();
+  await press("Enter");
+  await tab.settle();
+  await press("Enter");
+  await waitForWindows("Giocare con le ponderine");
+  await tab.enableScreenReader();
+  await waitForText(/quanti \S+\?$/);
+  await page.screenshot({ path: path.join(shots, "390x844-question.png") });
+
+  // A tablet, by touch alone: the boxes, the name box and the answer box
+  // with their on-screen keyboard (the page's input takes the focus), the
+  // buttons. In a tab of its own: in the tab that was frozen above,
+  // Chromium no longer answers a touch sent through DevTools.
+  const tablet = await tabDriver(await browser.newPage());
+  await tablet.page.setViewport({ width: 768, height: 1024, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+  await tablet.page.goto(url);
+  await tablet.waitForWindows("Ponderine");
+  await tablet.settle();
+  await tablet.enableScreenReader();
+  const keyboardUp = () => tablet.page.evaluate(() => document.activeElement?.tagName === "INPUT");
+  await tablet.page.evaluate(() => document.activeElement?.blur());
+  await tablet.tap("name box");
+  check("a tap on the name box calls up the keyboard", await keyboardUp());
+  await tablet.typeText("Tina");
+  await tablet.tap("OK");
+  await tablet.waitForWindows("Ponderine");
+  await tablet.settle();
+  await tablet.tap("box OK");
+  await tablet.waitForWindows("Giocare con le ponderine");
+  check("the name prompt and the greeting answer a tap", /Sfidante: Tina$/.test(await tablet.waitForText(/Sfidante: /)));
+  await tablet.waitForText(/quanti \S+\?$/);
+  await tablet.page.evaluate(() => document.activeElement?.blur());
+  await tablet.tap("Risposta");
+  check("a tap on the answer box calls up the keyboard", await keyboardUp());
+  await tablet.typeText("0");
+  await tablet.press("Enter");
+  await tablet.waitForText(/Risposte errate: 1/);
+  await tablet.page.screenshot({ path: path.join(shots, "768x1024-verdict.png") });
+  await tablet.tap("Nuovo calcolo");
+  check("a tap on Nuovo calcolo poses the next question", !!(await tablet.waitForText(/\| Messaggio$/)));
+  await tablet.tap("Esci");
+  await tablet.waitForText(/Ciao a presto\. Ore \d+/);
+  await tablet.settle();
+  await tablet.tap("box OK");
+  await tablet.waitForWindows("Ponderine");
+  check("Esci and the farewell answer a tap", true);
+  await tablet.page.close();
+
+  // Two tabs of the site end their games at once: the higher score is kept,
+  // whichever saves last.
+  await page.setViewport({ width: 1366, height: 768 });
+  await page.reload();
+  const other = await tabDriver(await browser.newPage());
+  await other.page.setViewport({ width: 1366, height: 768 });
+  await other.page.goto(url);
+  for (const [player, name, score] of [[tab, "Ada", 2], [other, "Bruno", 3]]) {
+    await player.page.bringToFront();
+    await player.startGame(name);
+    await player.answerRight(score);
+  }
+  await Promise.all([tab, other].map(player => player.activate("Esci")));
+  await Promise.all([tab, other].map(player => player.waitForText(/Ciao a presto\. Ore \d+/)));
+  await Promise.all([tab, other].map(player => player.press("Enter")));
+  await Promise.all([tab, other].map(player => player.closeBoxes()));
+  await other.page.close();
+
+  // The browser closed and started anew: the record is still there. It
+  // starts with a school's policy that blocks the data of a second copy of
+  // the site (another port, another site to the browser), for below.
+  await browser.close();
+  const refused = await serve(site);
+  const policy = "/etc/chromium/policies/managed/ponderine-test.json";
+  fs.mkdirSync(path.dirname(policy), { recursive: true });
+  fs.writeFileSync(policy, JSON.stringify({ CookiesBlockedForUrls: [refused.url.replace(/\/$/, "")] }));
+  try {
+    browser = await launch();
+  } finally {
+    fs.rmSync(policy);
+  }
+  const again = await tabDriver(await browser.newPage());
+  await again.page.setViewport({ width: 1366, height: 768 });
+  await again.page.goto(url);
+  await again.startGame("Carla");
+  const kept = await again.record();
+  check("two tabs at once keep the higher score, across a browser restart",
+        /Bruno/.test(kept) && /: 3(;|$)/.test(kept), kept);
+
+  // Storage the browser refuses: the pupil is told, as of a folder that
+  // cannot be written, and the game goes on.
+  await again.page.goto(refused.url);
+  await again.waitForWindows("Ponderine");
+  await again.settle();
+  await again.press("Enter");
+  await again.settle();
+  await again.press("Enter");
+  await again.enableScreenReader();
+  const told = await again.waitForText(/Impossibile creare il file del record /);
+  check("refused storage told, as on the desktop", !!told, told);
+  await again.press("Enter");
+  await again.waitForWindows("Giocare con le ponderine");
+  check("the game goes on after refused storage", !!(await again.waitForText(/quanti \S+\?$/)));
+  refused.server.close();
 
   await browser.close();
   server.close();

@@ -1,17 +1,18 @@
 # Run by scripts/build-web inside its Debian 13 chroot, in the tree: builds
 # Qt for WebAssembly (once), then the game's site, then, with "test", plays it,
-# or, with "bench", measures it against its floor (bench/web.js).
-# Usage: bash scripts/web/build.sh [qt | test | bench]
+# or, with "bench", measures it against its floor (bench/web.js); "prepare"
+# builds the site and fetches what the test needs.
+# Usage: bash scripts/web/build.sh [prepare | test | bench]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 mode=${1:-}
 
 # Qt's source and its build tools, the chroot's own Qt for moc, rcc and the
 # pictures drawn ahead, and emscripten; Chromium and puppeteer-core's
-# Node.js for the test.
+# Node.js for the test, fetched with Qt when ./check builds it beforehand.
 packages=(emscripten dpkg-dev cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev
           qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip)
-[ "$mode" != test ] && [ "$mode" != bench ] || packages+=(chromium nodejs npm)
+[ -z "$mode" ] || packages+=(chromium nodejs npm)
 missing=()
 for pkg in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
@@ -26,7 +27,6 @@ fi
 start=$SECONDS
 ponderine_qt_web
 echo "Qt for WebAssembly ready after $((SECONDS - start)) s"
-[ "$mode" != qt ] || exit 0
 
 build=build-web
 start=$SECONDS
@@ -78,7 +78,7 @@ rm -f "$zip_file"
 echo "Web build took $((SECONDS - start)) s:"
 ls -l "$site" "$zip_file"
 printf 'ponderine.wasm gzip -9: %s bytes\n' "$(gzip -9 -c "$site/ponderine.wasm" | wc -c)"
-[ "$mode" = test ] || [ "$mode" = bench ] || exit 0
+[ -n "$mode" ] || exit 0
 
 # puppeteer-core drives the chroot's Chromium; npm's own browser download is
 # not wanted (it cannot be fetched on a build machine without the internet).
@@ -88,6 +88,7 @@ if [ ! -d "$node_dir/node_modules/puppeteer-core" ]; then
     (cd "$node_dir" && npm install --no-audit --no-fund --silent puppeteer-core@23)
 fi
 export NODE_PATH=$node_dir/node_modules
+[ "$mode" != prepare ] || exit 0
 start=$SECONDS
 if [ "$mode" = test ]; then
     node tests/e2e/web.js "$site" "$build/screenshots"

@@ -2,8 +2,11 @@
 // same Qt (floor_prompt.cpp): the time from navigation to the name prompt in
 // headless Chromium, with nothing cached, and the bytes that came over the
 // network, gzip'd as a server sends them; the median of RUNS loads each.
+// Then the game's work for a new question: the main thread's busy time from
+// a click on "Nuovo calcolo" through the frame that shows the new question,
+// from Chromium's own trace, over CLICKS clicks.
 // Prints "key value" lines for docs/performance.md.
-// Usage: node bench/web.js SITE FLOOR_DIR [RUNS]
+// Usage: node bench/web.js SITE FLOOR_DIR [RUNS] [CLICKS]
 "use strict";
 const fs = require("fs");
 const os = require("os");
@@ -11,7 +14,7 @@ const path = require("path");
 const puppeteer = require("puppeteer-core");
 const { serve, chromiumOptions, shownTitles } = require("../tests/e2e/webserver.js");
 
-const [site, floorDir, runs = "5"] = process.argv.slice(2);
+const [site, floorDir, runs = "5", clicks = "30"] = process.argv.slice(2);
 const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 async function load(browser, url) {
@@ -34,6 +37,100 @@ async function load(browser, url) {
   return { ms, bytes };
 }
 
+const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// The renderer's busy time for each click of "Nuovo calcolo": every task its
+// main thread ran from the click's dispatch until 150 ms later (the
+// repaint, on the next frame, falls inside; the clicks are 400 ms apart,
+// each after an answer typed, which "Nuovo calcolo" waits for).
+async function newQuestionWork(browser, url, count, screenReader) {
+  // A page past the name prompt and the greeting, with no name.
+  const open = async () => {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.setViewport({ width: 1366, height: 768 });
+    await page.goto(url);
+    const waitFor = async titles => {
+      for (let i = 0; (await shownTitles(page)).join("|") !== titles; i++) {
+        if (i > 600)
+          throw new Error(`not the windows ${titles}`);
+        await pause(100);
+      }
+    };
+    await waitFor("Ponderine");
+    await pause(500);
+    await page.keyboard.press("Enter");
+    await pause(500);
+    await page.keyboard.press("Enter");
+    await waitFor("Giocare con le ponderine");
+    return { context, page };
+  };
+  // Qt's elements for assistive tools lie where their controls are; they
+  // are made in a page of their own unless SCREENREADER, as they cost work.
+  const placesOf = (page, names) => page.evaluate(async names => {
+    const root = document.getElementById("qt-shadow-container").shadowRoot;
+    for (const b of root.querySelectorAll("button"))
+      if (b.textContent === "Enable Screen Reader")
+        b.click();
+    const places = [];
+    for (const name of names) {
+      for (let i = 0; i < 100 && places.length < names.indexOf(name) + 1; i++) {
+        const found = [...root.querySelectorAll("button, input")]
+          .find(e => e.textContent === name || e.getAttribute("aria-label") === name);
+        if (found) {
+          const r = found.getBoundingClientRect();
+          places.push({ x: r.x + r.width / 2, y: r.y + r.height / 2 });
+        } else {
+          await new Promise(resolve => setTimeout(resolve, 100));
+        }
+      }
+    }
+    if (places.length < names.length)
+      throw new Error(`not all of ${names}`);
+    return places;
+  }, names);
+  let { context, page } = await open();
+  const [button, answerBox] = await placesOf(page, ["Nuovo calcolo", "Risposta"]);
+  if (!screenReader) {
+    await context.close();
+    ({ context, page } = await open());
+  }
+  // What the window shows, as a screen reader's elements hold it or, without
+  // them, as the canvases draw it.
+  const question = () => page.evaluate(() => [...document.getElementById("qt-shadow-container").shadowRoot
+    .querySelectorAll("input, canvas")].map(e => e.getAttribute("aria-description") ?? e.toDataURL().length).join("|"));
+  // Qt takes typed text once a click has been in one of its boxes.
+  await page.mouse.click(answerBox.x, answerBox.y);
+  await page.tracing.start({ categories: ["devtools.timeline", "disabled-by-default-devtools.timeline"] });
+  let changed = 0;
+  for (let i = 0; i < count; i++) {
+    // "Nuovo calcolo" waits for an answer.
+    await page.keyboard.type("0");
+    await page.keyboard.press("Enter");
+    await pause(300);
+    const before = await question();
+    await page.mouse.click(button.x, button.y);
+    await pause(400);
+    if ((await question()) !== before)
+      changed++;
+  }
+  const trace = JSON.parse(Buffer.from(await page.tracing.stop()).toString("utf8"));
+  await context.close();
+  const events = trace.traceEvents;
+  // The main thread of the page's renderer: the thread the clicks ran on.
+  const clicksAt = events.filter(e => e.name === "EventDispatch" && e.args?.data?.type === "click");
+  if (clicksAt.length !== count)
+    throw new Error(`${clicksAt.length} clicks in the trace, not ${count}`);
+  const { pid, tid } = clicksAt[0];
+  const tasks = events.filter(e => e.pid === pid && e.tid === tid && e.ph === "X" && e.name === "RunTask");
+  // Each click's pointerdown opens its span: the button is drawn pressed too.
+  const downs = events.filter(e => e.pid === pid && e.name === "EventDispatch" && e.args?.data?.type === "pointerdown");
+  const work = downs.map(down => tasks.filter(t => t.ts + t.dur > down.ts && t.ts < down.ts + 150000)
+                                      .reduce((sum, t) => sum + (Math.min(t.ts + t.dur, down.ts + 150000) -
+                                                                 Math.max(t.ts, down.ts)), 0) / 1000);
+  return { work, changed };
+}
+
 async function main() {
   const game = await serve(site);
   const floor = await serve(floorDir);
@@ -47,6 +144,13 @@ async function main() {
   for (const [name, list] of Object.entries(figures)) {
     console.log(`${name}_prompt_ms ${median(list.map(f => f.ms))}`);
     console.log(`${name}_bytes ${median(list.map(f => f.bytes))}`);
+  }
+  for (const screenReader of [false, true]) {
+    const { work, changed } = await newQuestionWork(browser, game.url, Number(clicks), screenReader);
+    const key = screenReader ? "new_question_with_screen_reader" : "new_question";
+    console.log(`${key}_clicks ${work.length} (${changed} new questions)`);
+    console.log(`${key}_work_ms_median ${median(work).toFixed(2)}`);
+    console.log(`${key}_work_ms_max ${Math.max(...work).toFixed(2)}`);
   }
   await browser.close();
   game.server.close();

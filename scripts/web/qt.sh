@@ -65,7 +65,7 @@ ponderine_qt_web() {
     rm -rf "$work" "$prefix"
     mkdir -p "$work"
     started=$(date +%s)
-    echo "Building Qt $version for WebAssembly into $prefix (about 25 minutes on 2 cores)"
+    echo "Building Qt $version for WebAssembly into $prefix (about 10 minutes on 2 cores)"
     (cd "$work" && apt-get source --download-only "qt6-base=$(ponderine_qt_web_package_version)")
     # dpkg-source applies debian/patches in their order; ours go on top.
     src=$work/qtbase

@@ -52,6 +52,13 @@ done
 
 ponderine_emsdk
 prefix=$(ponderine_qt_web_prefix)
+# A build tree keeps the Qt it was first configured with: one made with
+# another build of Qt (new options, a new patch) starts anew.
+for tree in "$build/wasm" "$build/wasm-no-asyncify"; do
+    [ "$(cat "$tree/ponderine-qt-prefix" 2>/dev/null)" = "$prefix" ] || rm -rf "$tree"
+    mkdir -p "$tree"
+    echo "$prefix" >"$tree/ponderine-qt-prefix"
+done
 "$prefix/bin/qt-cmake" -S . -B "$build/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DPONDERINE_WERROR=ON -DPONDERINE_TESTS=OFF \
     -DPONDERINE_BENCH="$([ "$mode" = bench ] && echo ON || echo OFF)" \

@@ -24,7 +24,12 @@ PONDERINE_QT_WEB_OPTIONS=(
 # (innerHTML): a pupil's name such as <img src=x onerror=...> ran as script
 # in the site's page once a screen reader was on, and a text box showed a
 # screen reader neither its name nor its value. The patch sets them as text.
-PONDERINE_QT_WEB_PATCHES=("$(dirname "${BASH_SOURCE[0]}")/qt-accessible-text.patch")
+# Each frame put the whole window into its canvas, however little had
+# changed, and a window's image had an alpha channel to clear before every
+# paint although no window of the game is translucent: the second patch puts
+# only the changed rectangle, and gives opaque windows an opaque image.
+PONDERINE_QT_WEB_PATCHES=("$(dirname "${BASH_SOURCE[0]}")/qt-accessible-text.patch"
+                          "$(dirname "${BASH_SOURCE[0]}")/qt-backingstore.patch")
 
 # Qt's configure reads EMSDK for the compiler's folder and version: the
 # folder EMSCRIPTEN_ROOT names in $EMSDK/.emscripten, below $EMSDK. Debian's
@@ -79,5 +84,7 @@ ponderine_qt_web() {
     cmake --install "$work/build"
     touch "$prefix/.complete"
     rm -rf "$work"
+    # Builds for other options or patches are not used again.
+    find /opt/ponderine -maxdepth 1 -name 'qt-*-wasm-*' ! -path "$prefix" -exec rm -rf {} +
     echo "Qt for WebAssembly built in $(( ($(date +%s) - started) / 60 )) minutes"
 }

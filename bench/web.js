@@ -153,7 +153,7 @@ async function main() {
   }
   for (const [name, list] of Object.entries(figures)) {
     console.log(`${name}_prompt_ms ${median(list.map(f => f.ms))}`);
-    // Single loads spread by a fifth either way: the median needs many.
+    // Single loads spread widely, the browser's first far more: the median needs many.
     console.log(`${name}_prompt_ms_each ${list.map(f => f.ms).join(" ")}`);
     console.log(`${name}_bytes ${median(list.map(f => f.bytes))}`);
   }

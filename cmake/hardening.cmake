@@ -4,9 +4,38 @@
 # here and the rest of dpkg-buildflags' output (-g -O2, the file prefix map)
 # is left to the build type. A cross build asks for its target architecture.
 # Fortification needs the optimiser, so unoptimised builds go without the
-# preprocessor's part.
+# preprocessor's part. Without dpkg-buildflags, the same from the compiler.
 
-find_program(PONDERINE_DPKG_BUILDFLAGS dpkg-buildflags REQUIRED)
+find_program(PONDERINE_DPKG_BUILDFLAGS dpkg-buildflags)
+if(NOT PONDERINE_DPKG_BUILDFLAGS)
+    # Not Debian, or no dpkg-dev: the compiler's own options that Debian's
+    # hardening amounts to, those this compiler takes.
+    include(CheckCXXCompilerFlag)
+    include(CheckLinkerFlag)
+    set(_shown -Wformat -Werror=format-security)
+    add_compile_options(-Wformat -Werror=format-security)
+    foreach(_flag -fstack-protector-strong -fstack-clash-protection -fcf-protection
+                  -mbranch-protection=standard)
+        string(MAKE_C_IDENTIFIER "PONDERINE_HAS${_flag}" _var)
+        check_cxx_compiler_flag(${_flag} ${_var})
+        if(${_var})
+            add_compile_options(${_flag})
+            list(APPEND _shown ${_flag})
+        endif()
+    endforeach()
+    add_compile_options("$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+    foreach(_flag -Wl,-z,relro -Wl,-z,now)
+        string(MAKE_C_IDENTIFIER "PONDERINE_HAS${_flag}" _var)
+        check_linker_flag(CXX ${_flag} ${_var})
+        if(${_var})
+            add_link_options(${_flag})
+            list(APPEND _shown ${_flag})
+        endif()
+    endforeach()
+    string(JOIN " " _shown ${_shown})
+    message(STATUS "No dpkg-buildflags: hardening flags of the compiler's own: ${_shown} -D_FORTIFY_SOURCE=2")
+    return()
+endif()
 if(CMAKE_CROSSCOMPILING)
     execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
                     OUTPUT_VARIABLE _hardening_arch OUTPUT_STRIP_TRAILING_WHITESPACE

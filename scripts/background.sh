@@ -1,49 +1,90 @@
 # Sourced by ./check and the scripts it runs: the long builds that go on in
-# the background (Qt for Windows), and the quiet they must leave to the tests
-# that wait on a desktop, a screen reader and the accessibility bus, which
-# time out when a build holds both cores.
+# the background (Qt for Windows, Qt for WebAssembly and the web page), and
+# the quiet they must leave to the tests that wait on a desktop, a screen
+# reader and the accessibility bus, which time out when a build holds both
+# cores.
 #
-# Each background build runs in a session of its own; ./check lists their
-# session ids in PONDERINE_BACKGROUND_SESSIONS, which the Debian 13 chroot's
-# ./check is handed too (it sees the host's processes).
+# Each background build runs under scripts/background-job, which stops it
+# while a quiet mark exists and ends it as soon as the check that started it
+# is gone, however that check ended. ./check keeps what the jobs need in a
+# folder of its own, PONDERINE_BACKGROUND_STATE, which the scripts it runs
+# inherit. A check with no background builds (plain ./check) has none, and
+# its quiet steps only set their mark.
 
-# Starts "$@" in a new session, its output to LOG, and adds the session to
-# PONDERINE_BACKGROUND_SESSIONS; the session id is left in
-# PONDERINE_BACKGROUND_LAST.
+# The quiet mark of this tree: it exists while a desktop test runs here. A
+# Debian 13 chroot's ./check sets the one of its own tree, which the host's
+# jobs watch too (scripts/check-debian13). The tests name one of their own.
+ponderine_quiet_mark=${PONDERINE_QUIET_MARK:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/.ponderine-quiet}
+
+# Makes the state folder, removed on the way out (ponderine_on_exit, from
+# scripts/deps.sh); the jobs see the check go and end by themselves.
+ponderine_background_init() {
+    PONDERINE_BACKGROUND_STATE=$(mktemp -d "${TMPDIR:-/tmp}/ponderine-check.XXXXXX")
+    export PONDERINE_BACKGROUND_STATE
+    chmod 755 "$PONDERINE_BACKGROUND_STATE"
+    printf '%s\n' "$ponderine_quiet_mark" >"$PONDERINE_BACKGROUND_STATE/marks"
+    rm -f "$ponderine_quiet_mark"
+    ponderine_on_exit 'rm -rf "$PONDERINE_BACKGROUND_STATE" "$ponderine_quiet_mark"'
+}
+
+# Starts the job NAME, "$@", its output to LOG. With --root first, the job
+# runs as root: through sudo (whose password ./check asked for at its start)
+# for an ordinary user.
 ponderine_background() {
-    local log=$1
-    shift
-    # A background job of a script is no group leader, so setsid needs no
-    # fork and $! is the new session's id.
-    setsid "$@" >"$log" 2>&1 &
-    PONDERINE_BACKGROUND_LAST=$!
-    export PONDERINE_BACKGROUND_SESSIONS="${PONDERINE_BACKGROUND_SESSIONS:-} $PONDERINE_BACKGROUND_LAST"
+    local sudo=() name log
+    if [ "$1" = --root ]; then
+        shift
+        [ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
+    fi
+    name=$1 log=$2
+    shift 2
+    : >"$log" # the user's, even when the job is root's
+    printf '%s\n' "$name" >>"$PONDERINE_BACKGROUND_STATE/jobs"
+    # nohup: the job outlives sudo's terminal.
+    "${sudo[@]}" nohup setsid -f "$(dirname "${BASH_SOURCE[0]}")/background-job" \
+        "$PONDERINE_BACKGROUND_STATE" "$name" "$$" -- "$@" </dev/null >>"$log" 2>&1 ||
+        { echo "Could not start $name in the background; see $log" >&2; return 1; }
 }
 
-# Sends a signal to every process of every background session. By session,
-# not by process group: ninja starts each compiler in a group of its own.
-ponderine_background_signal() {
-    local signal=$1 sid
-    for sid in ${PONDERINE_BACKGROUND_SESSIONS:-}; do
-        pkill "-$signal" -s "$sid" 2>/dev/null || true
+# Waits for the job NAME to end (its log LOG, WHAT it builds); fails, with
+# the end of the log, if it failed.
+ponderine_background_wait() {
+    local name=$1 log=$2 what=$3 state=$PONDERINE_BACKGROUND_STATE waited=0 pid
+    until [ -e "$state/$name.rc" ]; do
+        pid=$(cat "$state/$name.pid" 2>/dev/null || true)
+        if { [ -n "$pid" ] && [ ! -d "/proc/$pid" ]; } || { [ -z "$pid" ] && [ "$waited" -gt 60 ]; }; then
+            [ -e "$state/$name.rc" ] && break
+            tail -n 40 "$log" >&2
+            echo "Building $what ended without a result; its log: $log" >&2
+            return 1
+        fi
+        sleep 1
+        waited=$((waited + 1))
     done
+    if [ "$(cat "$state/$name.rc")" != 0 ]; then
+        tail -n 40 "$log" >&2
+        echo "Building $what failed; its log: $log" >&2
+        return 1
+    fi
+    tail -n 2 "$log"
 }
 
-# Ends every background session, stopped or not.
-ponderine_background_end() {
-    ponderine_background_signal TERM
-    ponderine_background_signal CONT
-}
-
-# Runs "$@" with the background builds stopped (SIGSTOP), and lets them go
-# on afterwards, however "$@" ends.
+# Runs "$@" with the background builds stopped, and lets them go on
+# afterwards, however "$@" ends.
 ponderine_quietly() {
-    local status=0
-    # Twice: a process forked while the first pass ran is caught by the second.
-    ponderine_background_signal STOP
-    ponderine_background_signal STOP
-    [ -z "${PONDERINE_BACKGROUND_SESSIONS// /}" ] || echo "Background builds stopped while: $*"
+    local status=0 state=${PONDERINE_BACKGROUND_STATE:-} name tries
+    : >"$ponderine_quiet_mark"
+    if [ -n "$state" ] && [ -s "$state/jobs" ]; then
+        echo "Background builds stopped while: $*"
+        # Each job still running says it has stopped.
+        for name in $(cat "$state/jobs"); do
+            for ((tries = 0; tries < 100; tries++)); do
+                [ -e "$state/$name.stopped" ] || [ -e "$state/$name.rc" ] && break
+                sleep 0.1
+            done
+        done
+    fi
     "$@" || status=$?
-    ponderine_background_signal CONT
+    rm -f "$ponderine_quiet_mark"
     return "$status"
 }

@@ -57,10 +57,12 @@ ponderine_missing_packages() {
 
 # Lets dpkg install packages of ARCH beside the native ones (multiarch); the
 # next installation then reads its package lists.
+ponderine_has_architecture() {
+    [ "$1" = "$(dpkg --print-architecture)" ] || dpkg --print-foreign-architectures | grep -qx -- "$1"
+}
 ponderine_add_architecture() {
     local arch=$1 sudo=()
-    [ "$arch" = "$(dpkg --print-architecture)" ] && return 0
-    dpkg --print-foreign-architectures | grep -qx -- "$arch" && return 0
+    ponderine_has_architecture "$arch" && return 0
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Adding the foreign architecture $arch to dpkg"
     "${sudo[@]}" dpkg --add-architecture "$arch"
@@ -68,9 +70,12 @@ ponderine_add_architecture() {
 
 # Lets apt fetch Debian's sources (Qt's, for the Windows build): a deb-src
 # entry for the release's main archive, unless there is one.
+ponderine_has_sources() {
+    grep -qsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/*
+}
 ponderine_add_sources() {
     local sudo=() codename
-    grep -qsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/* && return 0
+    ponderine_has_sources && return 0
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     echo "Adding Debian's sources for $codename to apt"
@@ -81,9 +86,12 @@ ponderine_add_sources() {
 
 # Makes a locale (it_IT.UTF-8) unless it is there: Wine takes the decimal
 # comma from it.
+ponderine_has_locale() {
+    locale -a 2>/dev/null | grep -qix -- "${1/UTF-8/utf8}"
+}
 ponderine_add_locale() {
     local locale=$1 sudo=()
-    locale -a 2>/dev/null | grep -qix -- "${locale/UTF-8/utf8}" && return 0
+    ponderine_has_locale "$locale" && return 0
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Making the locale $locale"
     "${sudo[@]}" sed -i "s/^# *\($locale UTF-8\)/\1/" /etc/locale.gen
@@ -106,4 +114,56 @@ ponderine_install_packages() {
     fi
     "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Runs the command string ACTION when the script exits, after those added before.
+ponderine_exit_actions=()
+ponderine_on_exit() {
+    ponderine_exit_actions+=("$1")
+    trap ponderine_exit EXIT
+}
+ponderine_exit() {
+    local status=$? action
+    for action in "${ponderine_exit_actions[@]}"; do
+        eval "$action" || true
+    done
+    exit "$status"
+}
+
+# Makes root's rights sure for the rest of the run, for WHY: an ordinary user
+# is asked for sudo's password once, now, in the foreground, and the ticket
+# is kept fresh while the script runs, so that no later step asks again and
+# no step in the background needs a terminal. Fails at once, saying why,
+# where sudo cannot be had.
+ponderine_sudo_begin() {
+    local why=$1
+    [ "$(id -u)" -eq 0 ] && return 0
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "$why needs root, and there is no sudo: run it as root." >&2
+        exit 1
+    fi
+    if ! sudo -n true 2>/dev/null; then
+        echo "$why needs root: sudo asks for your password once, now."
+        sudo -v || { echo "sudo refused: $why needs root, so nothing was done." >&2; exit 1; }
+    fi
+    # Renewed in the same terminal session, where sudo keeps its ticket; ends
+    # with the script, even a killed one.
+    (
+        parent=$$
+        while sleep 60; do
+            kill -0 "$parent" 2>/dev/null && sudo -n -v 2>/dev/null || exit 0
+        done
+    ) </dev/null >/dev/null 2>&1 &
+    ponderine_on_exit "kill $! 2>/dev/null"
+}
+
+# Takes the lock FILE on file descriptor FD for WHAT; where another run holds
+# it, says so and waits at most MINUTES, then fails with a message.
+ponderine_lock() {
+    local fd=$1 file=$2 what=$3 minutes=$4
+    flock -n "$fd" && return 0
+    echo "Waiting for another run's $what to end (it holds $file), at most $minutes minutes"
+    flock -w $((minutes * 60)) "$fd" && return 0
+    echo "Gave up after $minutes minutes waiting for $file ($what); if no other run is going on, remove it." >&2
+    return 1
 }

@@ -28,18 +28,19 @@ start=$SECONDS
 ponderine_qt_web
 echo "Qt for WebAssembly ready after $((SECONDS - start)) s"
 
-build=build-web
+# The tree is read-only here: scripts/build-web copies what is made out.
+build=/srv/build-web
 start=$SECONDS
 # The pictures are drawn by the chroot's own build of the drawing tool (Qt
 # for WebAssembly has no Qt Svg), which also draws the site's icons.
 cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPONDERINE_TESTS=OFF -DPONDERINE_BENCH=OFF >/dev/null
 cmake --build "$build/host" --target ponderine_artbake
-artbake=$PWD/$build/host/window/ponderine_artbake
+artbake=$build/host/window/ponderine_artbake
 "$artbake" window/art "$build/icons" --icon 192 512 --ratios 1 --pictures
 
 # The faces the control table asks for, cut to the letters of Western
 # European languages: the whole faces would weigh more than the game. Cut
-# once (remove build-web/ to cut them anew), so a rebuild links nothing anew.
+# once (remove the chroot's /srv/build-web/ to cut them anew), so a rebuild links nothing anew.
 fonts=$build/fonts
 mkdir -p "$fonts"
 for face in liberation/LiberationSans-Regular liberation/LiberationSans-Bold \
@@ -62,7 +63,7 @@ done
 "$prefix/bin/qt-cmake" -S . -B "$build/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DPONDERINE_WERROR=ON -DPONDERINE_TESTS=OFF \
     -DPONDERINE_BENCH="$([ "$mode" = bench ] && echo ON || echo OFF)" \
-    -DPONDERINE_ARTBAKE="$artbake" -DPONDERINE_WEB_FONTS="$PWD/$fonts" >/dev/null
+    -DPONDERINE_ARTBAKE="$artbake" -DPONDERINE_WEB_FONTS="$fonts" >/dev/null
 nice -n 10 cmake --build "$build/wasm" --parallel "$(nproc)"
 
 # The site: the page, the game, Qt's loader, and what makes it an app that
@@ -79,7 +80,7 @@ sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
 build_id=$(cat "$site"/* | sha256sum | cut -c1-12)
 sed "s/@PONDERINE_BUILD@/$build_id/" web/sw.js >"$site/sw.js"
 version=$(sed -n 's/^project(ponderine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-zip_file=$PWD/$build/ponderine-$version-web.zip
+zip_file=$build/ponderine-$version-web.zip
 rm -f "$zip_file"
 (cd "$site" && zip -q -9 -r "$zip_file" .)
 echo "Web build took $((SECONDS - start)) s:"
@@ -107,7 +108,7 @@ node bench/web.js "$site" "$build/wasm/bench"
 # What asyncify costs: the same game linked without it (its boxes do not open).
 "$prefix/bin/qt-cmake" -S . -B "$build/wasm-no-asyncify" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF -DPONDERINE_TESTS=OFF -DPONDERINE_BENCH=OFF -DPONDERINE_WEB_ASYNCIFY=OFF \
-    -DPONDERINE_ARTBAKE="$artbake" -DPONDERINE_WEB_FONTS="$PWD/$fonts" >/dev/null
+    -DPONDERINE_ARTBAKE="$artbake" -DPONDERINE_WEB_FONTS="$fonts" >/dev/null
 nice -n 10 cmake --build "$build/wasm-no-asyncify" --parallel "$(nproc)" --target ponderine >/dev/null
 for wasm in "$build/wasm/app/ponderine.wasm" "$build/wasm-no-asyncify/app/ponderine.wasm" \
             "$build/wasm/bench/ponderine_floor_prompt.wasm"; do

@@ -89,7 +89,7 @@ ponderine_qt_windows() {
     # One build at a time into the cache: a second waits, then finds it there.
     mkdir -p "$PONDERINE_CACHE"
     exec {qt_lock}>"$PONDERINE_CACHE/qt-windows.lock"
-    flock "$qt_lock"
+    ponderine_lock "$qt_lock" "$PONDERINE_CACHE/qt-windows.lock" "Qt for Windows build" 60
     if [ -f "$prefix/.complete" ]; then
         echo "Qt for Windows from the cache: $prefix"
         exec {qt_lock}>&-

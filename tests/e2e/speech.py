@@ -10,7 +10,6 @@ import re
 import shutil
 import signal
 import subprocess
-import tempfile
 
 from desktop import Failure, wait_for
 
@@ -71,6 +70,21 @@ def _tool(name, package):
     return path
 
 
+def _open_lock(path):
+    """Opens the lock file PATH for flock, made if missing. An existing one is
+    opened without O_CREAT: in the sticky /tmp, the system refuses even root
+    that on another user's file (fs.protected_regular)."""
+    while True:
+        try:
+            return os.fdopen(os.open(path, os.O_RDONLY | os.O_NOFOLLOW), "r")
+        except FileNotFoundError:
+            pass
+        try:
+            return os.fdopen(os.open(path, os.O_RDONLY | os.O_CREAT | os.O_EXCL | os.O_NOFOLLOW, 0o644), "r")
+        except FileExistsError:
+            pass  # made meanwhile by another run: opened as it is
+
+
 class Orca:
     """One Orca with its speech server; stop() ends both."""
 
@@ -128,8 +142,9 @@ class Orca:
         with open(os.path.join(prefs, "orca-customizations.py"), "w") as f:
             f.write(CUSTOMIZATIONS)
         # Orca does not start while another Orca of the same user runs (and
-        # would end it if told to replace it): runs of this test take turns.
-        self.lock = open(os.path.join(tempfile.gettempdir(), "ponderine-orca-test.lock"), "w")
+        # would end it if told to replace it): runs of this test by one user
+        # take turns, through a lock of that user's own.
+        self.lock = _open_lock(f"/tmp/ponderine-orca-test-{os.getuid()}.lock")
         wait_for("another run of this test to end", self._take_lock, timeout=240, interval=1)
         self.orca = self._spawn([orca, "--user-prefs", prefs, "--disable", "braille",
                                  "--debug-file", self.log_path], "orca.out", env)

@@ -50,6 +50,7 @@ ponderine_background() {
 # the end of the log, if it failed.
 ponderine_background_wait() {
     local name=$1 log=$2 what=$3 state=$PONDERINE_BACKGROUND_STATE waited=0 pid
+    [ -e "$state/$name.rc" ] || echo "Waiting for $what to be built in the background; its log: $log"
     until [ -e "$state/$name.rc" ]; do
         pid=$(cat "$state/$name.pid" 2>/dev/null || true)
         if { [ -n "$pid" ] && [ ! -d "/proc/$pid" ]; } || { [ -z "$pid" ] && [ "$waited" -gt 60 ]; }; then

@@ -28,8 +28,9 @@ start=$SECONDS
 ponderine_qt_web
 echo "Qt for WebAssembly ready after $((SECONDS - start)) s"
 
-# The tree is read-only here: scripts/build-web copies what is made out.
-build=/srv/build-web
+# The tree is read-only here: the build goes to the folder scripts/build-web
+# names, which copies what is made out.
+build=${PONDERINE_WEB_BUILD:?named by scripts/build-web}
 start=$SECONDS
 # The pictures are drawn by the chroot's own build of the drawing tool (Qt
 # for WebAssembly has no Qt Svg), which also draws the site's icons.
@@ -40,7 +41,7 @@ artbake=$build/host/window/ponderine_artbake
 
 # The faces the control table asks for, cut to the letters of Western
 # European languages: the whole faces would weigh more than the game. Cut
-# once (remove the chroot's /srv/build-web/ to cut them anew), so a rebuild links nothing anew.
+# once (remove the build folder to cut them anew), so a rebuild links nothing anew.
 fonts=$build/fonts
 mkdir -p "$fonts"
 for face in liberation/LiberationSans-Regular liberation/LiberationSans-Bold \

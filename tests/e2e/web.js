@@ -342,11 +342,10 @@ async function main() {
   const policy = "/etc/chromium/policies/managed/ponderine-test.json";
   fs.mkdirSync(path.dirname(policy), { recursive: true });
   fs.writeFileSync(policy, JSON.stringify({ CookiesBlockedForUrls: [refused.url.replace(/\/$/, "")] }));
-  try {
-    browser = await launch();
-  } finally {
-    fs.rmSync(policy);
-  }
+  // Kept until the test ends: Chromium reads its policies after it starts,
+  // and on a busy machine it found the file already gone.
+  process.on("exit", () => fs.rmSync(policy, { force: true }));
+  browser = await launch();
   const again = await tabDriver(await browser.newPage());
   await again.page.setViewport({ width: 1366, height: 768 });
   await again.page.goto(url);

@@ -9,7 +9,8 @@
 #include <functional>
 
 // What each platform offers the record store: where the record lives, and
-// its two files (the score's and the holder's) replaced as one pair.
+// its two files (the score's and the holder's) replaced as one pair. The
+// files are read as plain files everywhere (in a browser, the tab's copy).
 // recordpair_disk.cpp on a desktop, recordpair_web.cpp in a browser.
 namespace recordpair {
 
@@ -32,7 +33,8 @@ RecordError recover(const QString &scorePath, const QString &namePath);
 using StillLower = std::function<bool(RecordError *error)>;
 
 // Puts `score` and `name` in the files as one when `stillLower` says so: a
-// reader, even after a power cut, finds the old pair or the new one.
+// reader, even after a power cut, finds the old pair or the new one. Fails
+// with InUse when another game's save does not end in a few seconds.
 OfferResult replace(const QString &scorePath, const QString &namePath, const QByteArray &score, const QByteArray &name,
                     const StillLower &stillLower);
 

@@ -191,8 +191,8 @@ async function tabDriver(page) {
       const all = files.getAll(), keys = files.getAllKeys();
       all.transaction.oncomplete = () => {
         opened.result.close();
-        done(Object.fromEntries(keys.result.map((key, k) =>
-          [key, all.result[k].contents ? String.fromCharCode(...all.result[k].contents) : null])));
+        const text = bytes => bytes ? String.fromCharCode(...Array.from(bytes, c => c & 0xff)) : null;
+        done(Object.fromEntries(keys.result.map((key, k) => [key, text(all.result[k].contents)])));
       };
     };
   }));

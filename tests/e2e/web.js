@@ -359,7 +359,7 @@ async function main() {
   await tablet.page.close();
 
   // Two tabs of the site end their games at once: the higher score is kept,
-  // whichever saves last.
+  // though the lower saves last.
   await page.setViewport({ width: 1366, height: 768 });
   await page.reload();
   const other = await tabDriver(await browser.newPage());
@@ -372,7 +372,11 @@ async function main() {
   }
   await Promise.all([tab, other].map(player => player.activate("Esci")));
   await Promise.all([tab, other].map(player => player.waitForText(/Ciao a presto\. Ore \d+/)));
-  await Promise.all([tab, other].map(player => player.press("Enter")));
+  // The higher score's farewell closed first: the other tab's save then
+  // waits for it, and finds the higher record stored, not what it read at
+  // its start.
+  for (const player of [other, tab])
+    await player.press("Enter");
   await Promise.all([tab, other].map(player => player.closeBoxes()));
   await other.page.close();
 

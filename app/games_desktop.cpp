@@ -1,10 +1,10 @@
 #include "games.h"
 
-#include "recordstore.h"
+#include "recordpair.h"
 #include "tavola.h"
 
 int playGames(Dialogs &dialogs, RandomSource &random)
 {
-    Tavola window(dialogs, random, defaultDataDir(), defaultCarryOverDirs());
+    Tavola window(dialogs, random, recordpair::dataFolder(), recordpair::carryOverFolders());
     return runGame(window);
 }

@@ -1,6 +1,6 @@
 #include "games.h"
 
-#include "recordstore.h"
+#include "recordpair.h"
 #include "tavola.h"
 
 #include <QApplication>
@@ -22,7 +22,7 @@ void addFonts()
 
 void playGame(Dialogs &dialogs, RandomSource &random, const QString &dataDir)
 {
-    auto *window = new Tavola(dialogs, random, dataDir, defaultCarryOverDirs());
+    auto *window = new Tavola(dialogs, random, dataDir, recordpair::carryOverFolders());
     QObject::connect(window, &Tavola::finished, window, [window, &dialogs, &random, dataDir] {
         window->hide();
         window->deleteLater();
@@ -36,7 +36,7 @@ void playGame(Dialogs &dialogs, RandomSource &random, const QString &dataDir)
 int playGames(Dialogs &dialogs, RandomSource &random)
 {
     addFonts();
-    playGame(dialogs, random, defaultDataDir());
+    playGame(dialogs, random, recordpair::dataFolder());
     // In a page this hands the page back to the browser and never returns.
     return QApplication::exec();
 }

@@ -2,11 +2,31 @@
 
 #include <QString>
 
-// A folder or file of the record that could not be made, read or written.
+// Why the record could not be made, read or written; the window words it.
 struct RecordError
 {
-    QString path;   // empty when there is no error
-    QString reason; // the system's reason, as it words it
+    enum class Kind {
+        None,
+        NoFolder, // the system cannot say where the data folder is
+        InUse,    // another game is saving
+        System    // the system refused; see reason
+    };
+    Kind kind = Kind::None;
+    QString path;   // the file it is about
+    QString reason; // the system's reason, as it words it (System only)
 
-    bool isError() const { return !path.isEmpty(); }
+    bool isError() const { return kind != Kind::None; }
+};
+
+enum class OfferOutcome {
+    NotBeaten, // stored score >= player's score: nothing written
+    Saved,     // both files rewritten
+    Failed,    // a write failed, or another game held the files; see error. Never reported as saved.
+    Unreadable // the score file is there but could not be read again: nothing written; see error
+};
+
+struct OfferResult
+{
+    OfferOutcome outcome = OfferOutcome::NotBeaten;
+    RecordError error;
 };

@@ -14,9 +14,10 @@ PONDERINE_RUNTIME_PACKAGES=(
 # driver stands in for a sound card); the bench's window watcher is built
 # against the three X libraries; lintian judges the Debian package;
 # clang-format checks the layout of the sources; procps's pkill stops the
-# background builds while the desktop tests run.
+# background builds while the desktop tests run; strace shows the order of
+# a record save's system calls.
 PONDERINE_TEST_PACKAGES=(
-    clang-format procps
+    clang-format procps strace
     xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick
     dbus at-spi2-core python3-pyatspi
     orca speech-dispatcher speech-dispatcher-espeak-ng libao4

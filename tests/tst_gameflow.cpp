@@ -92,6 +92,7 @@ private slots:
     void record();
     void failedSaveIsNotCalledSaved();
     void unreadableRecordStillPlays();
+    void noDataFolderTold();
     void unreadRecordIsNotBeaten();
     void minimisedCaption();
     void closeBoxSaysNothing();
@@ -659,6 +660,21 @@ void GameFlowTest::unreadableRecordStillPlays()
     QCOMPARE(label("lblpunti"), QString());
     answer(QStringLiteral("2000"));
     QCOMPARE(label("lblScore"), QStringLiteral("1"));
+}
+
+// A system that cannot say where the data folder is: told at the start and at the end, in the game's words.
+void GameFlowTest::noDataFolderTold()
+{
+    m_window = std::make_unique<Tavola>(m_dialogs, m_random, QString());
+    startGame(Kg, g, 2);
+    answer(QStringLiteral("2000"));
+    m_window->endGame();
+
+    const QString score = RecordStore(QString()).scorePath();
+    const QString reason = QStringLiteral(": la cartella dei dati non è stata trovata");
+    QCOMPARE(m_dialogs.calls.size(), 5);
+    QCOMPARE(m_dialogs.calls[2].text, QStringLiteral("Impossibile creare il file del record ") + score + reason);
+    QCOMPARE(m_dialogs.calls[4].text, QStringLiteral("Impossibile salvare il record in ") + score + reason);
 }
 
 // A record that could not be read at the start is still the record: a lower score leaves it.

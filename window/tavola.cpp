@@ -46,6 +46,19 @@ QString shownLine(const QString &fileText)
 // How long the name prompt has been up when the first game's controls are made.
 constexpr int promptUpMs = 200;
 
+// Why the record could not be kept, in the pupil's words where the system gives none.
+QString recordReason(const RecordError &error)
+{
+    switch (error.kind) {
+    case RecordError::Kind::NoFolder:
+        return QStringLiteral("la cartella dei dati non è stata trovata");
+    case RecordError::Kind::InUse:
+        return QStringLiteral("il record è in uso da un'altra partita");
+    default:
+        return error.reason;
+    }
+}
+
 } // namespace
 
 Tavola::Tavola(Dialogs &dialogs, RandomSource &random, const QString &dataDir, const QStringList &carryOverDirs,
@@ -154,14 +167,15 @@ void Tavola::loadRecord()
     LoadResult loaded;
     if (const RecordError error = m_records.ensureFilesExist(); error.isError()) {
         loaded.error = error;
-        m_dialogs.inform(this, appTitle,
-                         QStringLiteral("Impossibile creare il file del record %1: %2").arg(error.path, error.reason));
+        m_dialogs.inform(
+            this, appTitle,
+            QStringLiteral("Impossibile creare il file del record %1: %2").arg(error.path, recordReason(error)));
     } else {
         loaded = m_records.load();
         if (loaded.error.isError())
-            m_dialogs.inform(
-                this, appTitle,
-                QStringLiteral("Impossibile leggere il record da %1: %2").arg(loaded.error.path, loaded.error.reason));
+            m_dialogs.inform(this, appTitle,
+                             QStringLiteral("Impossibile leggere il record da %1: %2")
+                                 .arg(loaded.error.path, recordReason(loaded.error)));
     }
     // After a failure both stay empty: no record, so any right answer beats it.
     m_state.recordScoreText = loaded.texts.score;
@@ -270,8 +284,7 @@ void Tavola::endGame()
     m_dialogs.inform(this, QStringLiteral("Data ") + shortDateText(QDate::currentDate(), locale()),
                      QStringLiteral("Ciao a presto. Ore ") + QString::number(m_state.clock.secondsLeft()));
 
-    const OfferResult offer =
-        m_records.offerRecord(m_state.recordScoreText, QString::number(m_state.rightCount), m_state.playerName);
+    const OfferResult offer = m_records.offerRecord(m_state.recordScoreText, m_state.rightCount, m_state.playerName);
     switch (offer.outcome) {
     case OfferOutcome::Saved:
         m_dialogs.inform(this, appTitle, QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E\""));
@@ -279,12 +292,12 @@ void Tavola::endGame()
     case OfferOutcome::Failed:
         m_dialogs.inform(
             this, appTitle,
-            QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, offer.error.reason));
+            QStringLiteral("Impossibile salvare il record in %1: %2").arg(offer.error.path, recordReason(offer.error)));
         break;
     case OfferOutcome::Unreadable:
         m_dialogs.inform(this, appTitle,
                          QStringLiteral("Impossibile leggere il record da %1: %2. Il punteggio non è stato salvato.")
-                             .arg(offer.error.path, offer.error.reason));
+                             .arg(offer.error.path, recordReason(offer.error)));
         break;
     case OfferOutcome::NotBeaten:
         break;

@@ -2,11 +2,13 @@
 // Italian, driven through puppeteer-core: the name typed, the question read
 // from the accessibility tree, a right and a wrong answer judged, the
 // counters, Exit, the farewell and the record box, the next game's name
-// prompt; a reload that shows the record kept, with a name that is markup;
-// a reload with the network cut; a phone's screen; a tablet's, played by
-// touch alone; two tabs ending at once; the browser started anew; storage
-// the browser refuses (a policy that blocks the site's data). Screenshots, and the accessibility tree after a
-// verdict, go to SHOTS. Prints the time from navigation to the name prompt.
+// prompt, and what IndexedDB holds; a reload that shows the record kept,
+// with a name that is markup; a save whose write-out the browser refuses
+// part-way; a reload with the network cut; a phone's screen; a tablet's,
+// played by touch alone; two tabs ending at once; the browser started anew;
+// storage the browser refuses (a policy that blocks the site's data).
+// Screenshots, and the accessibility tree after a verdict, go to SHOTS.
+// Prints the time from navigation to the name prompt.
 // Usage: node tests/e2e/web.js SITE SHOTS
 "use strict";
 const fs = require("fs");
@@ -179,6 +181,21 @@ async function tabDriver(page) {
   };
   // The record, as the window shows it.
   tab.record = async () => (await tab.axTexts()).filter(text => /del record/.test(text)).join("; ");
+  // What the site's IndexedDB holds, read from IndexedDB itself: each file's
+  // name and its bytes as Latin-1 text (Windows-1252 for these names).
+  tab.storedFiles = () => page.evaluate(() => new Promise((done, fail) => {
+    const opened = indexedDB.open("/ponderine");
+    opened.onerror = () => fail(opened.error);
+    opened.onsuccess = () => {
+      const files = opened.result.transaction("FILE_DATA").objectStore("FILE_DATA");
+      const all = files.getAll(), keys = files.getAllKeys();
+      all.transaction.oncomplete = () => {
+        opened.result.close();
+        const text = bytes => bytes ? String.fromCharCode(...Array.from(bytes, c => c & 0xff)) : null;
+        done(Object.fromEntries(keys.result.map((key, k) => [key, text(all.result[k].contents)])));
+      };
+    };
+  }));
   return tab;
 }
 
@@ -241,6 +258,9 @@ async function main() {
   await press("Enter");
   const saved = await waitForText(/Ok ho registrato il tuo record, C A M P I O N E"/);
   check("the record box", !!saved, saved);
+  const stored = JSON.stringify(await tab.storedFiles());
+  check("IndexedDB holds the two files and nothing else",
+        stored === JSON.stringify({ "/ponderine/ntvk.txt": "Niccol\xf2\r\n", "/ponderine/tvk.txt": "1\r\n" }), stored);
   await press("Enter");
   await waitForWindows("Ponderine");
   check("the next pupil's name prompt", true);
@@ -255,6 +275,28 @@ async function main() {
   check("a name that is markup never runs", await page.evaluate(() => typeof ponderineRan === "undefined"));
   const record = await tab.record();
   check("the record kept after a reload", /Niccolò/.test(record) && /: 1(;|$)/.test(record), record);
+
+  // The browser refuses the write-out part-way, at the holder's file (a full
+  // quota): the pupil is told, and IndexedDB keeps the old pair whole.
+  await tab.answerRight(2);
+  await page.evaluate(() => {
+    const put = IDBObjectStore.prototype.put;
+    IDBObjectStore.prototype.put = function (value, key) {
+      if (/\/ntvk\.txt$/.test(String(key)))
+        throw new DOMException("the quota is full", "QuotaExceededError");
+      return put.call(this, value, key);
+    };
+  });
+  await tab.activate("Esci");
+  await waitForText(/Ciao a presto\. Ore \d+/);
+  await press("Enter");
+  const refusedSave = await waitForText(/Impossibile salvare il record in /);
+  check("a write-out refused part-way is told", !!refusedSave, refusedSave);
+  await tab.closeBoxes();
+  const afterRefusal = JSON.stringify(await tab.storedFiles());
+  check("a write-out refused part-way keeps the old pair whole",
+        afterRefusal === JSON.stringify({ "/ponderine/ntvk.txt": "Niccol\xf2\r\n", "/ponderine/tvk.txt": "1\r\n" }),
+        afterRefusal);
 
   await cdp.send("Network.emulateNetworkConditions", { offline: true, latency: 0, downloadThroughput: -1,
                                                       uploadThroughput: -1 });
@@ -317,7 +359,7 @@ async function main() {
   await tablet.page.close();
 
   // Two tabs of the site end their games at once: the higher score is kept,
-  // whichever saves last.
+  // though the lower saves last.
   await page.setViewport({ width: 1366, height: 768 });
   await page.reload();
   const other = await tabDriver(await browser.newPage());
@@ -330,7 +372,11 @@ async function main() {
   }
   await Promise.all([tab, other].map(player => player.activate("Esci")));
   await Promise.all([tab, other].map(player => player.waitForText(/Ciao a presto\. Ore \d+/)));
-  await Promise.all([tab, other].map(player => player.press("Enter")));
+  // The higher score's farewell closed first: the other tab's save then
+  // waits for it, and finds the higher record stored, not what it read at
+  // its start.
+  for (const player of [other, tab])
+    await player.press("Enter");
   await Promise.all([tab, other].map(player => player.closeBoxes()));
   await other.page.close();
 

@@ -1,4 +1,5 @@
-#include "recordfs.h"
+#include "recorddisk.h"
+#include "recordpair.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,6 @@
 #include <windows.h>
 #include <io.h>
 #include <shlobj.h>
-
-namespace recordfs {
 
 namespace {
 
@@ -61,6 +60,8 @@ QString GetSystemDir()
 
 } // namespace
 
+namespace recorddisk {
+
 bool replaceFile(const QString &from, const QString &to, QString *reason)
 {
     const std::wstring source = nativePath(from);
@@ -80,10 +81,15 @@ bool replaceFile(const QString &from, const QString &to, QString *reason)
     }
 }
 
-bool syncToDisk(QFile &file)
+bool syncFile(QFile &file)
 {
     return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
 }
+
+// MoveFileEx's MOVEFILE_WRITE_THROUGH returns once the move is on the disk,
+// and NTFS journals the files made and removed.
+void syncFolder(const QString &)
+{ }
 
 Lock::Lock(QString path) : m_path(std::move(path))
 { }
@@ -107,14 +113,16 @@ Lock::State Lock::tryOnce()
     return GetLastError() == ERROR_SHARING_VIOLATION ? State::HeldElsewhere : State::Unavailable;
 }
 
-QString dataFolder()
+} // namespace recorddisk
+
+QString recordpair::dataFolder()
 {
     // The roaming folder follows the pupil from PC to PC in a school domain.
     const QString roaming = knownFolder(FOLDERID_RoamingAppData);
     return roaming.isEmpty() ? QString() : roaming + QStringLiteral("/ponderine/");
 }
 
-QStringList carryOverFolders()
+QStringList recordpair::carryOverFolders()
 {
     // The record files were meant to live in the Windows directory, which a
     // pupil's account cannot write: Windows put what such a program wrote
@@ -127,8 +135,3 @@ QStringList carryOverFolders()
         folders << windows;
     return folders;
 }
-
-SaveTurn::SaveTurn() = default;
-SaveTurn::~SaveTurn() = default;
-
-} // namespace recordfs

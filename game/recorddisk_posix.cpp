@@ -1,4 +1,5 @@
-#include "recordfs.h"
+#include "recorddisk.h"
+#include "recordpair.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -13,7 +14,7 @@
 
 #include <utility>
 
-namespace recordfs {
+namespace recorddisk {
 
 bool replaceFile(const QString &from, const QString &to, QString *reason)
 {
@@ -23,9 +24,19 @@ bool replaceFile(const QString &from, const QString &to, QString *reason)
     return false;
 }
 
-bool syncToDisk(QFile &file)
+bool syncFile(QFile &file)
 {
     return ::fsync(file.handle()) == 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    // A folder that cannot be opened cannot be saved in either: the writes say why.
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 Lock::Lock(QString path) : m_path(std::move(path))
@@ -66,18 +77,15 @@ Lock::State Lock::tryOnce()
     }
 }
 
-QString dataFolder()
+} // namespace recorddisk
+
+QString recordpair::dataFolder()
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return data.isEmpty() ? QString() : data + QStringLiteral("/ponderine/");
 }
 
-QStringList carryOverFolders()
+QStringList recordpair::carryOverFolders()
 {
     return {};
 }
-
-SaveTurn::SaveTurn() = default;
-SaveTurn::~SaveTurn() = default;
-
-} // namespace recordfs

@@ -1,5 +1,5 @@
 // Linked into the web build before the program (emscripten's --pre-js),
-// beside recordfs_web.cpp: the record's folder is read in from the site's
+// beside recordpair_web.cpp: the record's folder is read in from the site's
 // IndexedDB before the program starts, so that its first read finds it.
 // Storage the browser refuses (site data blocked, no IndexedDB) leaves the
 // folder read-only, so that the game tells the pupil as it does of a folder

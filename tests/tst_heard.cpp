@@ -4,7 +4,10 @@
 // control it lands on then, and the question's boxes' values, which UI
 // Automation under Wine cannot read (tests/uia).
 
+// The listener below is a plugin compiled into this program.
+#ifndef QT_STATICPLUGIN
 #define QT_STATICPLUGIN
+#endif
 
 #include "dialogs.h"
 #include "scriptedrandom.h"

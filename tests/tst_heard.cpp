@@ -6,7 +6,7 @@
 
 // The listener below is a plugin compiled into this program.
 #ifndef QT_STATICPLUGIN
-#define QT_STATICPLUGIN
+#    define QT_STATICPLUGIN
 #endif
 
 #include "dialogs.h"
@@ -111,17 +111,6 @@ void HeardTest::wholeGame()
     });
     pupil.start();
 
-    heard.clear();
-    window.start();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    heard << values(window);
-    enter(QStringLiteral("0.07"));
-    enter();
-    heard << values(window);
-    enter(QStringLiteral("2000"));
-    QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
-    QTRY_COMPARE(finished.size(), 1);
-
     // Windows' screen readers read a box's text from its buttons (boxspeech_windows.cpp).
 #ifdef Q_OS_WIN
     const bool buttonsSayBox = true;
@@ -145,16 +134,44 @@ void HeardTest::wholeGame()
         box(QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E\"")),
     };
     // clang-format on
-    // In this order, with other events between (the focus going back to the window after a box).
-    qsizetype at = 0;
-    for (const QString &line : expected) {
-        const QRegularExpression pattern(QRegularExpression::anchoredPattern(line));
-        while (at < heard.size() && !pattern.match(heard[at]).hasMatch())
+    // The first `count` lines expected, in this order, with other events
+    // between (the focus going back to the window after a box).
+    const auto heardInOrder = [&](qsizetype count) {
+        qsizetype at = 0;
+        for (const QString &line : expected.first(count)) {
+            const QRegularExpression pattern(QRegularExpression::anchoredPattern(line));
+            while (at < heard.size() && !pattern.match(heard[at]).hasMatch())
+                ++at;
+            if (at == heard.size()) {
+                qWarning("not heard: %s\nheard:\n  %s", qPrintable(line), qPrintable(heard.join("\n  ")));
+                return false;
+            }
             ++at;
-        QVERIFY2(at < heard.size(),
-                 qPrintable(QStringLiteral("not heard: %1\nheard:\n  %2").arg(line, heard.join("\n  "))));
-        ++at;
+        }
+        return true;
+    };
+
+    heard.clear();
+    window.start();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        // Qt's minimal platform (the tests under Wine) activates no window
+        // once a real box has closed, so the window raises no focus event:
+        // the boxes of the start and the question's values are checked
+        // here, the rest by windows_uia.
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("minimal"));
+        QVERIFY(heardInOrder(2));
+        QCOMPARE(values(window), expected[3]);
+        QSKIP("no window is active after a real box on the minimal platform");
     }
+    heard << values(window);
+    enter(QStringLiteral("0.07"));
+    enter();
+    heard << values(window);
+    enter(QStringLiteral("2000"));
+    QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
+    QTRY_COMPARE(finished.size(), 1);
+
+    QVERIFY(heardInOrder(expected.size()));
 }
 
 QTEST_MAIN(HeardTest)

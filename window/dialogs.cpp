@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include "boxspeech.h"
+
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -37,11 +39,12 @@ void fitTitle(QMessageBox &box)
 }
 
 // Names and other texts the pupil typed are shown as typed, never as
-// markup, in a box wide enough for its title.
+// markup, in a box wide enough for its title, and heard.
 void prepare(QMessageBox &box)
 {
     box.setTextFormat(Qt::PlainText);
     fitTitle(box);
+    sayBoxOnFocus(box);
 }
 
 } // namespace

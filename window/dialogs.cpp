@@ -1,11 +1,14 @@
 #include "dialogs.h"
 
+#include "accessibility.h"
+
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include <QTimer>
 
 namespace {
 
@@ -44,6 +47,13 @@ void prepare(QMessageBox &box)
     fitTitle(box);
 }
 
+// Where a screen reader cannot follow the boxes by itself, it hears each
+// as it opens: its title, then what it says.
+void announce(const QString &title, const QString &text)
+{
+    accessibility::announce(title + QStringLiteral(". ") + text.simplified());
+}
+
 } // namespace
 
 QString QtDialogs::askText(QWidget *parent, const QString &title, const QString &prompt)
@@ -56,6 +66,11 @@ QString QtDialogs::askText(QWidget *parent, const QString &title, const QString 
     for (QLabel *label : box.findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
     box.setMinimumWidth(widthForTitle(box, title));
+    // The box takes the typing as it opens: in a web page Qt gave its focus
+    // to OK, and a name typed before a click went to the button.
+    if (auto *field = box.findChild<QLineEdit *>())
+        QTimer::singleShot(0, field, qOverload<>(&QWidget::setFocus));
+    announce(title, prompt);
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
@@ -63,6 +78,7 @@ void QtDialogs::inform(QWidget *parent, const QString &title, const QString &tex
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     prepare(box);
+    announce(title, text);
     box.exec();
 }
 
@@ -71,5 +87,6 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     prepare(box);
+    announce(title, text);
     return box.exec() == QMessageBox::Yes;
 }

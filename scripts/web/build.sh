@@ -74,7 +74,7 @@ site=$build/site
 rm -rf "$site"
 mkdir -p "$site"
 cp "$build/wasm/app/ponderine.js" "$build/wasm/app/ponderine.wasm" "$build/wasm/app/qtloader.js" \
-    web/manifest.webmanifest "$site/"
+    web/manifest.webmanifest web/a11y.js "$site/"
 cp "$build/icons/icon-192.png" "$build/icons/icon-512.png" "$site/"
 sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
     -e 's/@PONDERINE_DESIGN_WIDTH@/792/' -e 's/@PONDERINE_DESIGN_HEIGHT@/580/' web/index.html >"$site/index.html"

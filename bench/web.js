@@ -44,10 +44,17 @@ const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
 // next frame, falls inside; the clicks are 400 ms apart, each after an
 // answer typed, which "Nuovo calcolo" waits for), and from the press on.
 async function newQuestionWork(browser, url, count, screenReader) {
-  // A page past the name prompt and the greeting, with no name.
+  // A page past the name prompt and the greeting, with no name. The page
+  // makes the elements for assistive tools from the start (web/a11y.js);
+  // without SCREENREADER it comes without that script, as Qt's own page.
   const open = async () => {
     const context = await browser.createBrowserContext();
     const page = await context.newPage();
+    if (!screenReader) {
+      await page.setRequestInterception(true);
+      page.on("request", request => /\/a11y\.js$/.test(request.url())
+        ? request.respond({ status: 200, contentType: "text/javascript", body: "" }) : request.continue());
+    }
     await page.setViewport({ width: 1366, height: 768 });
     await page.goto(url);
     const waitFor = async titles => {
@@ -66,7 +73,7 @@ async function newQuestionWork(browser, url, count, screenReader) {
     return { context, page };
   };
   // Qt's elements for assistive tools lie where their controls are; they
-  // are made in a page of their own unless SCREENREADER, as they cost work.
+  // are found in a page of their own unless SCREENREADER, as they cost work.
   const placesOf = (page, names) => page.evaluate(async names => {
     const root = document.getElementById("qt-shadow-container").shadowRoot;
     for (const b of root.querySelectorAll("button"))
@@ -98,7 +105,8 @@ async function newQuestionWork(browser, url, count, screenReader) {
   // What the window shows, as a screen reader's elements hold it or, without
   // them, as the canvases draw it.
   const question = () => page.evaluate(() => [...document.getElementById("qt-shadow-container").shadowRoot
-    .querySelectorAll("input, canvas")].map(e => e.getAttribute("aria-description") ?? e.toDataURL().length).join("|"));
+    .querySelectorAll("input, canvas")].map(e => e.tagName === "CANVAS" ? e.toDataURL().length
+                                                                      : e.getAttribute("aria-description")).join("|"));
   // Qt takes typed text once a click has been in one of its boxes.
   await page.mouse.click(answerBox.x, answerBox.y);
   await page.tracing.start({ categories: ["devtools.timeline", "disabled-by-default-devtools.timeline"] });

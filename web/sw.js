@@ -3,7 +3,7 @@
 // installs it anew and drops the old files.
 "use strict";
 const cacheName = "ponderine-@PONDERINE_BUILD@";
-const files = ["./", "index.html", "qtloader.js", "ponderine.js", "ponderine.wasm",
+const files = ["./", "index.html", "a11y.js", "qtloader.js", "ponderine.js", "ponderine.wasm",
                "manifest.webmanifest", "icon-192.png", "icon-512.png"];
 
 self.addEventListener("install", event => {

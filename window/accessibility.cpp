@@ -1,8 +1,11 @@
 #include "accessibility.h"
 
+#include "announcer.h"
+
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QLabel>
+#include <QShortcut>
 
 namespace accessibility {
 
@@ -107,12 +110,25 @@ void makeStill(QWidget *widget, const QString &name)
 
 void sayOnFocus(QWidget *widget, const QString &text)
 {
+    announce(text);
     widget->setAccessibleDescription(text);
     // Met anew: a screen reader takes a focus the control already had in
     // silence, and one that kept the control's last description (Orca 48)
     // would say that one instead.
     if (QAccessible::isActive())
         presentAnew(widget);
+}
+
+void announce(const QString &text)
+{
+    announcer::say(text);
+}
+
+void sayOnKey(QLabel *label, const QKeySequence &key)
+{
+    if (!announcer::heard())
+        return;
+    new QShortcut(key, label, label, [label] { announce(label->accessibleName()); });
 }
 
 void presentAnew(QWidget *widget)

@@ -3,10 +3,13 @@
 // What a screen reader hears of the window, in one place: the names and
 // hints of the controls, the labels it follows as they change, the controls
 // it takes for still text or pictures, and what it says as the focus lands
-// on the answer box (the question) or on "Nuovo calcolo" (the verdict).
+// on the answer box (the question) or on "Nuovo calcolo" (the verdict);
+// and, where the screen reader cannot follow the window's focus (a web
+// page), what it is told instead.
 
 #include <QString>
 
+class QKeySequence;
 class QLabel;
 class QWidget;
 
@@ -26,8 +29,18 @@ void textChanged(QLabel *label);
 // a press. What a sighted pupil sees stays.
 void makeStill(QWidget *widget, const QString &name);
 
-// What a screen reader says as the focus next lands on the control.
+// What a screen reader says as the focus next lands on the control; where
+// it cannot follow the focus, it is told at once.
 void sayOnFocus(QWidget *widget, const QString &text);
+
+// Tells the screen reader `text` at once, where it cannot follow the focus
+// or the boxes by itself (announcer.h); elsewhere nothing.
+void announce(const QString &text);
+
+// There, `key` in the label's window tells it what the label is and says,
+// as a followed label is heard ("Tempo restante: 00:14:53"); elsewhere the
+// screen reader reviews the window itself, and the key does nothing.
+void sayOnKey(QLabel *label, const QKeySequence &key);
 
 // Drops what assistive tools were told of the control: they meet it as a
 // new object, its role and name as they are now, without the focus.

@@ -1,5 +1,6 @@
 #include "dialogs.h"
 
+#include "accessibility.h"
 #include "boxspeech.h"
 
 #include <QGridLayout>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include <QTimer>
 
 namespace {
 
@@ -47,6 +49,13 @@ void prepare(QMessageBox &box)
     sayBoxOnFocus(box);
 }
 
+// Where a screen reader cannot follow the boxes by itself, it hears each
+// as it opens: its title, then what it says.
+void announce(const QString &title, const QString &text)
+{
+    accessibility::announce(title + QStringLiteral(". ") + text.simplified());
+}
+
 } // namespace
 
 QString QtDialogs::askText(QWidget *parent, const QString &title, const QString &prompt)
@@ -59,6 +68,11 @@ QString QtDialogs::askText(QWidget *parent, const QString &title, const QString 
     for (QLabel *label : box.findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
     box.setMinimumWidth(widthForTitle(box, title));
+    // The box takes the typing as it opens: in a web page Qt gave its focus
+    // to OK, and a name typed before a click went to the button.
+    if (auto *field = box.findChild<QLineEdit *>())
+        QTimer::singleShot(0, field, qOverload<>(&QWidget::setFocus));
+    announce(title, prompt);
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
@@ -66,6 +80,7 @@ void QtDialogs::inform(QWidget *parent, const QString &title, const QString &tex
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     prepare(box);
+    announce(title, text);
     box.exec();
 }
 
@@ -74,5 +89,6 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     prepare(box);
+    announce(title, text);
     return box.exec() == QMessageBox::Yes;
 }

@@ -14,6 +14,7 @@
 #include "weightunit.h"
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -168,6 +169,7 @@ void Tavola::describeControls()
     accessibility::follow(m_lblScore1, QStringLiteral("Risposte errate"));
     accessibility::follow(m_lblScore2, QStringLiteral("Risposte totali"));
     accessibility::follow(m_lblconto, QStringLiteral("Tempo restante"));
+    accessibility::sayOnKey(m_lblconto, QKeySequence(Qt::ALT | Qt::Key_T));
     accessibility::follow(m_lblnome1, QStringLiteral("Sfidante"));
     accessibility::follow(m_lblnome, QStringLiteral("Nome del record"));
     accessibility::follow(m_lblpunti, QStringLiteral("Punti del record"));

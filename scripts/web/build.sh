@@ -1,8 +1,9 @@
 # Run by scripts/build-web inside its Debian 13 chroot, in the tree: builds
 # Qt for WebAssembly (once), then the game's site, then, with "test", plays it,
-# or, with "bench", measures it against its floor (bench/web.js); "prepare"
+# or, with "bench", measures it against its floor (bench/web.js), or, with
+# "orca", has Orca hear a game of it in Chromium on Xvfb; "prepare"
 # builds the site and fetches what the test needs.
-# Usage: bash scripts/web/build.sh [prepare | test | bench]
+# Usage: bash scripts/web/build.sh [prepare | test | bench | orca]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 mode=${1:-}
@@ -13,6 +14,11 @@ mode=${1:-}
 packages=(emscripten dpkg-dev cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev
           qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip)
 [ -z "$mode" ] || packages+=(chromium nodejs npm)
+# Orca with its speech server, the X server and the accessibility bus, as the
+# desktop's Orca test has them (scripts/deps.sh).
+[ "$mode" != orca ] || packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick dbus
+                                  at-spi2-core python3-pyatspi orca speech-dispatcher speech-dispatcher-espeak-ng
+                                  libao4)
 missing=()
 for pkg in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
@@ -74,7 +80,7 @@ site=$build/site
 rm -rf "$site"
 mkdir -p "$site"
 cp "$build/wasm/app/ponderine.js" "$build/wasm/app/ponderine.wasm" "$build/wasm/app/qtloader.js" \
-    web/manifest.webmanifest "$site/"
+    web/manifest.webmanifest web/a11y.js "$site/"
 cp "$build/icons/icon-192.png" "$build/icons/icon-512.png" "$site/"
 sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
     -e 's/@PONDERINE_DESIGN_WIDTH@/792/' -e 's/@PONDERINE_DESIGN_HEIGHT@/580/' web/index.html >"$site/index.html"
@@ -99,6 +105,11 @@ fi
 export NODE_PATH=$node_dir/node_modules
 [ "$mode" != prepare ] || exit 0
 start=$SECONDS
+if [ "$mode" = orca ]; then
+    bash tests/e2e/run_e2e.sh "$site/index.html" "$build/web-orca" --screen 1920x1080 --only web
+    echo "Web Orca test took $((SECONDS - start)) s"
+    exit 0
+fi
 if [ "$mode" = test ]; then
     node tests/e2e/web.js "$site" "$build/screenshots"
     echo "Web test took $((SECONDS - start)) s"

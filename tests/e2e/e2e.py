@@ -14,6 +14,9 @@
   quit without an answer, which is no record;
 - orca (only when named with --only): a game heard through the real screen
   reader, each step checked in what Orca's log says it spoke;
+- web (only when named with --only, with the site's index.html as the
+  binary): the web build in Chromium, not headless, heard through Orca from
+  the keyboard alone, the same steps as orca;
 - windows (only when named with --only, with --wine): the Windows setup
   program under Wine, from a silent install through a game at 100 % and
   125 % display scaling to the uninstaller, and the MSI installed and
@@ -27,11 +30,15 @@ Wine, xclip, setxkbmap and the it_IT.UTF-8 locale).
 
 import argparse
 import datetime
+import functools
+import http.server
+import json
 import os
 import re
 import shutil
 import subprocess
 import sys
+import threading
 import time
 import traceback
 
@@ -584,6 +591,13 @@ def said_each(*wanted):
     return lambda said: all(any(pattern.search(text) for text in said) for pattern in wanted)
 
 
+def write_steps(path, steps):
+    """What Orca said at each step, as its log has it."""
+    with open(path, "w") as f:
+        for name, said in steps:
+            f.write(f"{name}:\n" + "".join(f"    SPEECH OUTPUT: '{text}'\n" for text in said))
+
+
 def orca(h):
     """A whole game heard through Orca, the screen reader of the desktop,
     from the keyboard alone: what it says is read from its own log."""
@@ -660,10 +674,115 @@ def orca(h):
             if not voice.speech_made():
                 raise Failure(f"speech-dispatcher made no speech; see {voice.folder}")
     finally:
-        with open(os.path.join(h.out, "orca-speech.txt"), "w") as f:
-            for name, said in steps:
-                f.write(f"{name}:\n" + "".join(f"    SPEECH OUTPUT: '{text}'\n" for text in said))
+        write_steps(os.path.join(h.out, "orca-speech.txt"), steps)
         voice.stop()
+
+
+class _SiteHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".js": "text/javascript"}
+
+    def log_message(self, *args):
+        pass
+
+
+def serve_site(site):
+    """The site on 127.0.0.1, from a thread of this process; gives the server and its address."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(_SiteHandler, directory=site))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/"
+
+
+def heard_question(said):
+    """The question Orca said last, and the answer to type."""
+    words = {word: UNITS[i] for i, pair in enumerate(UNIT_WORDS) for word in pair}
+    for text in reversed(said):
+        match = re.search(r"(\d+) (\w+), quanti (\w+)\?", text)
+        if match and match[2] in words and match[3] in words:
+            return match[0], answer_text(int(match[1]), words[match[2]], words[match[3]], ",")
+    raise Failure(f"Orca said no question: {said}")
+
+
+def web(h):
+    """The web build heard through Orca, as orca above hears the desktop
+    game: Chromium, not headless, shows the page on this X server and
+    tells Orca of it over this session's accessibility bus; the pupil uses
+    the keyboard alone. Orca hears the boxes, the questions and the
+    verdicts from the page's live region, and the time when asked for (Alt+T)."""
+    site = os.path.dirname(h.binary)
+    # Told as a screen reader tells it when it starts; Chromium then makes
+    # its accessibility tree, and Orca must be listening before it starts.
+    desktop.run("dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", "string:IsEnabled",
+                "variant:boolean:true")
+    voice = speech.Orca(h, "web")
+    server, url = serve_site(site)
+    profile = os.path.join(h.out, "web-profile")
+    shutil.rmtree(profile, ignore_errors=True)
+    os.makedirs(os.path.join(profile, "Default"))
+    # Chromium would first ask, and Orca read, whether to translate the Italian page.
+    with open(os.path.join(profile, "Default", "Preferences"), "w") as f:
+        json.dump({"translate": {"enabled": False}}, f)
+    steps = []
+    browser = None
+
+    def step(name, keys, *wanted, typed=None):
+        voice.mark()
+        if typed is not None:
+            desktop.type_text(typed)
+        if keys:
+            desktop.press(*keys)
+        # Orca says a page's texts with words of its own around them.
+        patterns = [re.compile(".*" + (re.escape(item) if isinstance(item, str) else item.pattern) + ".*")
+                    for item in wanted]
+        said = voice.wait_said(f"Orca to say {wanted}", said_in_order(*patterns), timeout=SPEECH_TIMEOUT)
+        steps.append((name, said))
+        return said
+
+    try:
+        voice.start(timeout=SPEECH_TIMEOUT)
+        voice.mark()
+        env = dict(os.environ, LANG="it_IT.UTF-8", LANGUAGE="it")
+        with open(os.path.join(h.out, "web-chromium.log"), "w") as log:
+            browser = subprocess.Popen(
+                ["chromium", "--no-sandbox", "--force-renderer-accessibility", "--no-first-run",
+                 "--no-default-browser-check", "--disable-gpu", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--password-store=basic", "--lang=it-IT",
+                 "--accept-lang=it-IT", f"--user-data-dir={profile}", "--window-size=1366,768", url],
+                env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        h.track(browser.pid)
+        # Orca follows the active window only; the page opens in a second or more.
+        wid = wait_for("Chromium's window", lambda: desktop.visible_windows(browser.pid) or None,
+                       timeout=SPEECH_TIMEOUT)[-1]
+        desktop.activate(wid, "Chromium's window")
+        said = voice.wait_said("Orca to say the name prompt", said_in_order(re.compile(r".*Come ti chiami\?.*")),
+                               timeout=SPEECH_TIMEOUT)
+        steps.append(("name prompt", said))
+        step("welcome", ["Return"], "Bea vediamo se sei un vero campione", typed="Bea")
+        _, expected = heard_question(step("first question", ["Return"], re.compile(r"\d+ \w+, quanti \w+\?")))
+        step("wrong answer", ["Return"], f"Sbagliato!! {expected}; risposte esatte 0, errate 1, totali 1",
+             typed="9" + expected)
+        _, expected = heard_question(step("next question", ["Return"], re.compile(r"\d+ \w+, quanti \w+\?")))
+        step("right answer", ["Return"], f"{RIGHT}; risposte esatte 1, errate 1, totali 2", typed=expected)
+        step("time left", ["alt+t"], re.compile(r"Tempo restante: 00:1[0-4]:[0-5]\d"))
+        step("farewell", ["alt+x"], re.compile(r"Data .+\. Ciao a presto\. Ore \d+"))
+        # No record yet in the new profile: one right answer is one.
+        step("record box", ["Return"], RECORD_TEXT)
+        step("next name prompt", ["Return"], "Come ti chiami?")
+        if not voice.speech_made():
+            raise Failure(f"speech-dispatcher made no speech; see {voice.folder}")
+    finally:
+        write_steps(os.path.join(h.out, "web-speech.txt"), steps)
+        if browser:
+            browser.terminate()
+            try:
+                browser.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                browser.kill()
+                browser.wait()
+            h.untrack(browser.pid)
+        voice.stop()
+        server.shutdown()
 
 
 # --- Windows, under Wine -------------------------------------------------------
@@ -914,10 +1033,10 @@ def windows(h):
         desktop.run("setxkbmap", "us", check=False)
 
 
-SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled), ("orca", orca),
+SCENARIOS = [("flow", flow), ("screenreader", screen_reader), ("scaled", scaled), ("orca", orca), ("web", web),
              ("windows", windows)]
 # Run only when named with --only: tests of their own, as they need Orca, or Wine.
-ON_REQUEST = {"orca", "windows"}
+ON_REQUEST = {"orca", "web", "windows"}
 
 
 def main():
@@ -943,7 +1062,8 @@ def main():
         screenreader.announce_screen_reader()
         for pid in screenreader.session_helper_pids():
             h.track(pid)
-        global_menu = offer_global_menu(h.binary, h.emulator)  # noqa: F841 - holds the name until the end
+        # A page has no global menu to meet.
+        global_menu = offer_global_menu(h.binary, h.emulator) if args.only != ["web"] else None  # noqa: F841 - holds the name until the end
 
     passed = failed = 0
     for name, scenario in SCENARIOS:

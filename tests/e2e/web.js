@@ -1,14 +1,15 @@
 // A whole game of the web build in headless Chromium, with the browser in
-// Italian, driven through puppeteer-core: the name typed, the question read
-// from the accessibility tree, a right and a wrong answer judged, the
-// counters, Exit, the farewell and the record box, the next game's name
-// prompt, and what IndexedDB holds; a reload that shows the record kept,
-// with a name that is markup; a save whose write-out the browser refuses
-// part-way; a reload with the network cut; a phone's screen; a tablet's,
-// played by touch alone; two tabs ending at once; the browser started anew;
-// storage the browser refuses (a policy that blocks the site's data).
-// Screenshots, and the accessibility tree after a verdict, go to SHOTS.
-// Prints the time from navigation to the name prompt.
+// Italian, driven through puppeteer-core from the keyboard alone: the name
+// typed, the question read from the accessibility tree, a right and a wrong
+// answer judged, the counters, the time asked for, Exit, the farewell and
+// the record box, the next game's name prompt, each step also heard in the
+// page's live region, and what IndexedDB holds; a reload that shows the
+// record kept, with a name that is markup; a save whose write-out the browser
+// refuses part-way; a reload with the network cut; a phone's screen; a
+// tablet's, played by touch alone; two tabs ending at once; the browser
+// started anew; storage the browser refuses (a policy that blocks the site's
+// data). Screenshots, and the accessibility tree after a verdict, go to
+// SHOTS. Prints the time from navigation to the name prompt.
 // Usage: node tests/e2e/web.js SITE SHOTS
 "use strict";
 const fs = require("fs");
@@ -47,6 +48,7 @@ function check(what, ok, detail) {
     failures++;
 }
 
+const literally = text => text.replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
 const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 // What the scenario does in one tab: PAGE, with its DevTools session.
@@ -55,7 +57,39 @@ async function tabDriver(page) {
   await cdp.send("Emulation.setLocaleOverride", { locale: "it-IT" });
   await cdp.send("Accessibility.enable");
   page.on("pageerror", error => console.log("page error:", error.message));
+  // What the page's live region says, each change kept as it comes.
+  await page.evaluateOnNewDocument(() => {
+    globalThis.heardTexts = [];
+    document.addEventListener("DOMContentLoaded", () => {
+      const region = document.getElementById("annuncio");
+      new MutationObserver(() => heardTexts.push(region.textContent))
+        .observe(region, { childList: true, characterData: true, subtree: true });
+    });
+  });
   const tab = { page, cdp };
+  // Waits for the live region to say a text that PATTERN matches whole, and
+  // returns it; what it said before that is passed over.
+  let heard = [];
+  tab.heard = async pattern => {
+    for (let i = 0; i < 300; i++) {
+      heard.push(...(await page.evaluate(() => heardTexts.splice(0))).map(text => text.replace(/\u00a0+$/, "")));
+      const at = heard.findIndex(text => pattern.test(text));
+      if (at >= 0) {
+        const text = heard[at];
+        heard = heard.slice(at + 1);
+        return text;
+      }
+      await pause(100);
+    }
+    throw new Error(`not said in the live region: ${pattern}; it said: ${heard.join(" | ")}`);
+  };
+  tab.checkHeard = async (what, pattern) => {
+    try {
+      check(`heard: ${what}`, true, await tab.heard(pattern));
+    } catch (error) {
+      check(`heard: ${what}`, false, error.message);
+    }
+  };
 
   tab.shownTitles = () => titlesOf(page);
   // Waits until the windows shown are those titled TITLES, in their order.
@@ -67,13 +101,6 @@ async function tabDriver(page) {
     }
     throw new Error(`not the windows ${titles.join(", ")}: ${await tab.shownTitles()}`);
   };
-  // Qt makes its page elements for assistive tools once its hidden button is pressed.
-  tab.enableScreenReader = () => page.evaluate(() => {
-    const root = document.getElementById("qt-shadow-container").shadowRoot;
-    for (const button of root.querySelectorAll("button"))
-      if (button.textContent === "Enable Screen Reader")
-        button.click();
-  });
   tab.axTexts = async () => {
     const { nodes } = await cdp.send("Accessibility.getFullAXTree");
     return nodes.filter(node => !node.ignored).map(node => [node.role?.value, node.name?.value, node.value?.value,
@@ -89,6 +116,11 @@ async function tabDriver(page) {
     throw new Error(`not in the accessibility tree: ${pattern}\n${(await tab.axTexts()).join("\n")}`);
   };
   tab.press = async key => { await page.keyboard.press(key); };
+  tab.pressWith = async (modifier, key) => {
+    await page.keyboard.down(modifier);
+    await page.keyboard.press(key);
+    await page.keyboard.up(modifier);
+  };
   tab.typeText = async text => {
     for (const character of text) {
       if (/[ -~]/.test(character)) {
@@ -136,25 +168,17 @@ async function tabDriver(page) {
     throw new Error(`nothing named ${name} to tap`);
   };
   tab.settle = () => pause(500);
-  // The name typed at the prompt, the greeting closed; the question read.
-  // The pupil clicks into the name box first: Qt 6.8 takes a page's typed
-  // text through an input of its own, which a click gives the focus.
+  // The name typed at the prompt, the greeting closed, from the keyboard
+  // alone; the question read.
   tab.startGame = async (name, shot) => {
     await tab.waitForWindows("Ponderine");
     await tab.settle();
-    const prompt = await page.evaluate(() => {
-      const root = document.getElementById("qt-shadow-container").shadowRoot;
-      const r = [...root.querySelectorAll(".qt-window")].find(w => w.style.display !== "none").getBoundingClientRect();
-      return { x: r.x + r.width / 2, y: r.y + r.height * 0.55 };
-    });
-    await page.mouse.click(prompt.x, prompt.y);
     check("the name box has the typing focus", await page.evaluate(() => document.activeElement?.tagName === "INPUT"));
     await tab.typeText(name);
     await tab.press("Enter");
     await tab.settle();
     await tab.press("Enter");
     await tab.waitForWindows("Giocare con le ponderine");
-    await tab.enableScreenReader();
     tab.question = (await tab.waitForText(/quanti \S+\?$/)).match(/(\d+ \S+, quanti \S+\?)$/)[1];
     if (shot)
       await page.screenshot({ path: path.join(shots, shot) });
@@ -206,7 +230,7 @@ async function main() {
   let browser = await launch();
   const page = await browser.newPage();
   const tab = await tabDriver(page);
-  const { cdp, waitForWindows, waitForText, press, typeText, startGame } = tab;
+  const { cdp, waitForWindows, waitForText, press, typeText, startGame, checkHeard } = tab;
 
   // A whole game.
   await page.setViewport({ width: 1366, height: 768 });
@@ -215,8 +239,18 @@ async function main() {
   await waitForWindows("Ponderine");
   console.log(`name prompt ${Date.now() - navigated} ms after navigation`);
   await page.screenshot({ path: path.join(shots, "1366x768-prompt.png") });
+  const bar = await page.evaluate(() => ["aria-label", "aria-valuetext"].map(name =>
+    document.getElementById("barra").getAttribute(name)).join(": "));
+  check("the progress bar's name and text", bar === "Caricamento di Ponderine: Preparazione del gioco… 100 %", bar);
+  await waitForText(/Come ti chiami\?/);
+  const english = (await tab.axTexts()).filter(text => /Enable|Screen Reader/.test(text));
+  check("the elements for assistive tools there from the start, with nothing in English", !english.length,
+        english.join("; "));
   const first = await startGame("Niccolò", "1366x768-question.png");
   check("the name typed", /Sfidante: Niccolò$/.test(first.challenger), first.challenger);
+  await checkHeard("the name prompt", /^Ponderine\. Come ti chiami\?$/);
+  await checkHeard("the greeting", /^Ponderine\. Niccolò vediamo se sei un vero campione$/);
+  await checkHeard("the first question", new RegExp(`^${literally(first.question)}$`));
   // A tab in the background: its timers stop (frozen here; slowed, in
   // life), and the countdown still keeps to the real clock.
   const secondsLeft = async () => {
@@ -237,33 +271,43 @@ async function main() {
   await press("Enter");
   const verdict = await waitForText(/Messaggio: /);
   check(`a right answer (${first.question} ${right})`, /Esatto/.test(verdict), verdict);
+  await checkHeard("the verdict and the counters", /^Esatto, è incredibile!!!; risposte esatte 1, errate 0, totali 1$/);
   fs.writeFileSync(path.join(shots, "accessibility-after-verdict.txt"), (await tab.axTexts()).join("\n") + "\n");
   await page.screenshot({ path: path.join(shots, "1366x768-verdict.png") });
 
   await press("Enter");
   await waitForText(/\| Messaggio$/);
+  const next = await tab.heard(/quanti \S+\?$/);
   await typeText("0");
   const typed = await waitForText(/Risposta \| 0( \||$)/);
   check("the answer box's name and value", !!typed, typed);
   await press("Enter");
   const wrong = await waitForText(/Risposte errate: 1/);
   check("a wrong answer counted", !!wrong, wrong);
+  await checkHeard("the verdict with the right answer",
+                   new RegExp(`^Sbagliato!! ${literally(answerFor(next))}; risposte esatte 1, errate 1, totali 2$`));
   const counters = (await tab.axTexts()).filter(text => /Risposte (esatte|errate|totali)/.test(text));
   check("the counters", counters.some(t => /esatte: 1/.test(t)) && counters.some(t => /totali: 2/.test(t)),
         counters.join("; "));
 
-  await tab.activate("Esci");
+  await tab.pressWith("Alt", "t");
+  await checkHeard("the time left, asked for", /^Tempo restante: 00:1[0-4]:[0-5]\d$/);
+
+  await tab.pressWith("Alt", "x");
   const farewell = await waitForText(/Ciao a presto\. Ore \d+/);
   check("the farewell", !!farewell, farewell);
+  await checkHeard("the farewell", /^Data .+\. Ciao a presto\. Ore \d+$/);
   await press("Enter");
   const saved = await waitForText(/Ok ho registrato il tuo record, C A M P I O N E"/);
   check("the record box", !!saved, saved);
+  await checkHeard("the record box", /^Ponderine\. Ok ho registrato il tuo record, C A M P I O N E"$/);
   const stored = JSON.stringify(await tab.storedFiles());
   check("IndexedDB holds the two files and nothing else",
         stored === JSON.stringify({ "/ponderine/ntvk.txt": "Niccol\xf2\r\n", "/ponderine/tvk.txt": "1\r\n" }), stored);
   await press("Enter");
   await waitForWindows("Ponderine");
   check("the next pupil's name prompt", true);
+  await checkHeard("the next pupil's name prompt", /^Ponderine\. Come ti chiami\?$/);
 
   // The record kept across a reload; by now the page works offline too.
   await page.evaluate(() => navigator.serviceWorker.ready);
@@ -315,7 +359,6 @@ async function main() {
   await tab.settle();
   await press("Enter");
   await waitForWindows("Giocare con le ponderine");
-  await tab.enableScreenReader();
   await waitForText(/quanti \S+\?$/);
   await page.screenshot({ path: path.join(shots, "390x844-question.png") });
 
@@ -328,7 +371,6 @@ async function main() {
   await tablet.page.goto(url);
   await tablet.waitForWindows("Ponderine");
   await tablet.settle();
-  await tablet.enableScreenReader();
   const keyboardUp = () => tablet.page.evaluate(() => document.activeElement?.tagName === "INPUT");
   await tablet.page.evaluate(() => document.activeElement?.blur());
   await tablet.tap("name box");
@@ -408,7 +450,6 @@ async function main() {
   await again.press("Enter");
   await again.settle();
   await again.press("Enter");
-  await again.enableScreenReader();
   const told = await again.waitForText(/Impossibile creare il file del record /);
   check("refused storage told, as on the desktop", !!told, told);
   await again.press("Enter");

@@ -6,11 +6,13 @@
 // a reload with the network cut; a phone's screen; a tablet's, played by
 // touch alone; two tabs ending at once; the browser started anew; storage
 // the browser refuses (a policy that blocks the site's data); plain HTTP
-// on the school's network; on Debian's
-// nginx with its default headers, the next build (NEXT, the same game
-// marked as another build) put on the server during a game and taken at
-// the next name prompt, whole; two copies in sibling folders, each
-// starting offline after the other's visit. Screenshots, and the
+// on the school's network; on Debian's nginx with its default headers, the
+// next build (NEXT, the same game marked as another build) put on the
+// server during a game and taken at the next name prompt, whole; bad
+// ground; two copies in sibling folders, each starting offline after the
+// other's visit; a game on Apache on a page turned during it; a strict
+// Content-Security-Policy. The site is served by Debian's nginx with the
+// settings it ships, and the bytes it sends are checked. Screenshots, and the
 // accessibility tree after a verdict, go to SHOTS. Prints the time from
 // navigation to the name prompt.
 // Usage: node tests/e2e/web.js SITE SHOTS NEXT
@@ -539,29 +541,63 @@ async function main() {
   await school.close();
   for (const folder of ["3a", "prova"]) {
     await pupil.page.goto(school.url + folder + "/").catch(() => {});
-    await pupil.waitForWindows("Ponderine");
-    check(`/${folder}/ starts offline beside its sibling`, true);
+    check(`/${folder}/ starts offline beside its sibling`,
+          await pupil.waitForWindows("Ponderine").then(() => true, () => false));
   }
   await pupil.page.close();
   fs.rmSync(schoolRoot, { recursive: true, force: true });
 
   // The whole game on Debian's Apache, with the site's .htaccess.
-  // The whole game on Debian's Apache, with the site's .htaccess.
+  // On a tablet, turned during the game from 1024x768 to 768x1024: the
+  // window is fitted anew at the next name prompt.
   const onApache = await apache(www);
   const visitor = await tabDriver(await browser.newPage());
-  await visitor.page.setViewport({ width: 1366, height: 768 });
+  await visitor.page.setViewport({ width: 1024, height: 768 });
   await visitor.cdp.send("Network.enable");
   const apacheVisit = watchTransfers(visitor.cdp);
   await visitor.page.goto(onApache.url + "ponderine/");
   await visitor.startGame("Elio");
   checkTransfers("Apache", apacheVisit);
+  await visitor.page.setViewport({ width: 768, height: 1024 });
   await visitor.answerRight(1);
+  await visitor.page.evaluate(() => { window.ponderineSamePage = true; });
   await visitor.activate("Esci");
   await visitor.waitForText(/Ciao a presto\. Ore \d+/);
-  await visitor.closeBoxes();
-  check("a whole game on Apache", true);
+  check("a whole game on Apache, and a turned page reloads at the next name prompt", await visitor.reloadsAtPrompt());
+  await visitor.waitForWindows("Ponderine");
+  await visitor.settle();
+  await visitor.press("Enter");
+  await visitor.settle();
+  await visitor.press("Enter");
+  await visitor.waitForWindows("Giocare con le ponderine");
+  await visitor.enableScreenReader();
+  await visitor.waitForText(/quanti \S+\?$/);
+  await visitor.page.screenshot({ path: path.join(shots, "768x1024-turned.png") });
   await visitor.page.close();
   await onApache.close();
+
+  // A strict Content-Security-Policy: the site's own scripts and
+  // WebAssembly only, no inline script or style; the game plays.
+  const strict = await serve(site, { "Content-Security-Policy": "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'" });
+  const guarded = await tabDriver(await browser.newPage());
+  await guarded.page.setViewport({ width: 1366, height: 768 });
+  await guarded.page.evaluateOnNewDocument(() => {
+    window.ponderineRefused = [];
+    document.addEventListener("securitypolicyviolation",
+                              event => window.ponderineRefused.push(`${event.violatedDirective} ${event.blockedURI}`));
+  });
+  await guarded.page.goto(strict.url);
+  await guarded.startGame("Fede");
+  await guarded.answerRight(1);
+  // Qt's own window style (an inline <style>, whose rules the page applies
+  // from script) and its mouse pointers (data: images) are refused, and
+  // said; no script is.
+  const refusedByPolicy = await guarded.page.evaluate(() => window.ponderineRefused);
+  console.log(`refused by the policy: ${[...new Set(refusedByPolicy)].join("; ")}`);
+  check("the game plays under a strict Content-Security-Policy, no script refused",
+        !refusedByPolicy.some(refused => /^script/.test(refused)), refusedByPolicy.join("; "));
+  await guarded.page.close();
+  strict.server.close();
 
   await browser.close();
   await shipped.close();

@@ -1,5 +1,6 @@
 #include "games.h"
 
+#include "dialogs.h"
 #include "recordpair.h"
 #include "tavola.h"
 
@@ -8,7 +9,44 @@
 #include <QFontDatabase>
 #include <QTimer>
 
+#include <emscripten.h>
+
 namespace {
+
+// clang-format off
+EM_JS(void, tellPageNamePrompt, (int open), {
+    if (typeof ponderineNamePrompt === 'function')
+        ponderineNamePrompt(!!open);
+});
+// clang-format on
+
+// Tells the page when the name prompt is open: between two pupils, the one
+// time the page may take a new build of the site (web/page.js) without
+// cutting a game short.
+class PromptWatch : public Dialogs
+{
+public:
+    explicit PromptWatch(Dialogs &boxes) : m_boxes(boxes) { }
+
+    QString askText(QWidget *parent, const QString &title, const QString &prompt) override
+    {
+        tellPageNamePrompt(1);
+        QString text = m_boxes.askText(parent, title, prompt);
+        tellPageNamePrompt(0);
+        return text;
+    }
+    void inform(QWidget *parent, const QString &title, const QString &text) override
+    {
+        m_boxes.inform(parent, title, text);
+    }
+    bool askYesNo(QWidget *parent, const QString &title, const QString &text) override
+    {
+        return m_boxes.askYesNo(parent, title, text);
+    }
+
+private:
+    Dialogs &m_boxes;
+};
 
 // The browser offers the page none of the desktop's faces: the ones the
 // control table asks for are compiled in (":/fonts", cut to the Latin
@@ -36,7 +74,8 @@ void playGame(Dialogs &dialogs, RandomSource &random, const QString &dataDir)
 int playGames(Dialogs &dialogs, RandomSource &random)
 {
     addFonts();
-    playGame(dialogs, random, recordpair::dataFolder());
+    static PromptWatch watched(dialogs);
+    playGame(watched, random, recordpair::dataFolder());
     // In a page this hands the page back to the browser and never returns.
     return QApplication::exec();
 }

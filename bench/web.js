@@ -2,6 +2,8 @@
 // same Qt (floor_prompt.cpp): the time from navigation to the name prompt in
 // headless Chromium, with nothing cached, and the bytes that came over the
 // network, gzip'd as a server sends them; the median of RUNS loads each.
+// Then the game's bytes through Debian's nginx with the settings the site
+// ships, which send it compressed ahead with brotli.
 // Then the game's work for a new question: the main thread's busy time from
 // the release of "Nuovo calcolo" through the frame that shows the new question,
 // from Chromium's own trace, over CLICKS clicks.
@@ -12,7 +14,7 @@ const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const puppeteer = require("puppeteer-core");
-const { serve, chromiumOptions, shownTitles } = require("../tests/e2e/webserver.js");
+const { serve, nginx, chromiumOptions, shownTitles } = require("../tests/e2e/webserver.js");
 
 const [site, floorDir, runs = "15", clicks = "30"] = process.argv.slice(2);
 const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -165,6 +167,15 @@ async function main() {
     console.log(`${name}_prompt_ms_each ${list.map(f => f.ms).join(" ")}`);
     console.log(`${name}_bytes ${median(list.map(f => f.bytes))}`);
   }
+  const www = fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-bench-www-"));
+  fs.cpSync(site, path.join(www, "ponderine"), { recursive: true });
+  const shipped = await nginx(www, `include ${www}/ponderine/ponderine.nginx.conf;`);
+  const throughNginx = [];
+  for (let i = 0; i < 3; i++)
+    throughNginx.push(await load(browser, shipped.url + "ponderine/"));
+  console.log(`game_bytes_nginx_shipped ${median(throughNginx.map(f => f.bytes))}`);
+  await shipped.close();
+  fs.rmSync(www, { recursive: true, force: true });
   for (const screenReader of [false, true]) {
     const { work, whole, changed } = await newQuestionWork(browser, game.url, Number(clicks), screenReader);
     const key = screenReader ? "new_question_with_screen_reader" : "new_question";

@@ -10,6 +10,12 @@ if(PONDERINE_WEB_ASYNCIFY)
     target_link_options(ponderine PRIVATE -sASYNCIFY)
 endif()
 
+# No eval() or new Function() in the page's script (emscripten's glue, Qt's
+# calls into the page through embind), so that the game plays under a
+# Content-Security-Policy that allows only the site's own scripts and
+# WebAssembly.
+target_link_options(ponderine PRIVATE -sDYNAMIC_EXECUTION=0)
+
 # Qt's own texts in Italian ("Annulla", "Sì") and the faces the control
 # table asks for, compiled in: a page has no files of its own.
 find_file(PONDERINE_QTBASE_IT qtbase_it.qm PATHS ${QT_HOST_PATH}/share/qt6/translations

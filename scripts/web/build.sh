@@ -10,10 +10,11 @@ mode=${1:-}
 
 # Qt's source and its build tools, the chroot's own Qt for moc, rcc and the
 # pictures drawn ahead, and emscripten; Chromium and puppeteer-core's
-# Node.js for the test, fetched with Qt when ./check builds it beforehand.
+# Node.js for the test, with the web servers a school runs, fetched
+# with Qt when ./check builds it beforehand.
 packages=(emscripten dpkg-dev cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-          qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip)
-[ -z "$mode" ] || packages+=(chromium nodejs npm)
+          qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip brotli)
+[ -z "$mode" ] || packages+=(chromium nodejs npm nginx apache2)
 # Orca with its speech server, the X server and the accessibility bus, as the
 # desktop's Orca test has them (scripts/deps.sh).
 [ "$mode" != orca ] || packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick dbus
@@ -74,25 +75,55 @@ done
 nice -n 10 cmake --build "$build/wasm" --parallel "$(nproc)"
 
 # The site: the page, the game, Qt's loader, and what makes it an app that
-# starts offline. The page is told the game's size for its progress bar; the
-# offline copy is named after the build, so a new one replaces it.
+# starts offline. The page is told the game's size for its progress bar and
+# to know the .wasm whole; the offline copy (sw.js) names each file with its
+# SHA-256, so that a new build replaces it whole, never a file at a time.
+# Usage: lay_out_site SITE GAME_JS GAME_WASM
+lay_out_site() {
+    local site=$1 name files build_id
+    rm -rf "$site"
+    mkdir -p "$site"
+    cp "$2" "$site/ponderine.js"
+    cp "$3" "$site/ponderine.wasm"
+    cp "$build/wasm/app/qtloader.js" web/manifest.webmanifest web/index.html web/page.css web/a11y.js "$site/"
+    cp "$build/icons/icon-192.png" "$build/icons/icon-512.png" "$site/"
+    sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
+        -e 's/@PONDERINE_DESIGN_WIDTH@/792/' -e 's/@PONDERINE_DESIGN_HEIGHT@/580/' web/page.js >"$site/page.js"
+    files=
+    for name in index.html page.js page.css a11y.js qtloader.js ponderine.js ponderine.wasm manifest.webmanifest \
+                icon-192.png icon-512.png; do
+        files+="${files:+, }\"$name\": \"$(sha256sum "$site/$name" | cut -c1-64)\""
+    done
+    build_id=$(printf '%s' "$files" | sha256sum | cut -c1-12)
+    sed -e "s/@PONDERINE_BUILD@/$build_id/" -e "s/@PONDERINE_FILES@/{ $files }/" web/sw.js >"$site/sw.js"
+    # The game and its scripts compressed ahead, for the servers' shipped
+    # settings to send: brotli at its best, about a quarter smaller than
+    # gzip, too slow to do for each request. Each is made once for its
+    # content, as the .wasm takes brotli most of a minute.
+    mkdir -p "$build/compressed"
+    for name in ponderine.wasm ponderine.js qtloader.js page.js; do
+        local kept
+        kept=$build/compressed/$(sha256sum "$site/$name" | cut -c1-64)
+        [ -e "$kept.br" ] || { brotli -q 11 -c "$site/$name" >"$kept.br.new" && mv "$kept.br.new" "$kept.br"; }
+        [ -e "$kept.gz" ] || { gzip -9 -n -c "$site/$name" >"$kept.gz.new" && mv "$kept.gz.new" "$kept.gz"; }
+        cp "$kept.br" "$site/$name.br"
+        cp "$kept.gz" "$site/$name.gz"
+        touch "$kept.br" "$kept.gz"
+    done
+    find "$build/compressed" -type f -mtime +7 -delete
+    # What each kind of server needs to send it so.
+    cp web/ponderine.nginx.conf web/.htaccess web/web.config "$site/"
+}
 site=$build/site
-rm -rf "$site"
-mkdir -p "$site"
-cp "$build/wasm/app/ponderine.js" "$build/wasm/app/ponderine.wasm" "$build/wasm/app/qtloader.js" \
-    web/manifest.webmanifest web/a11y.js "$site/"
-cp "$build/icons/icon-192.png" "$build/icons/icon-512.png" "$site/"
-sed -e "s/@PONDERINE_WASM_BYTES@/$(stat -c %s "$site/ponderine.wasm")/" \
-    -e 's/@PONDERINE_DESIGN_WIDTH@/792/' -e 's/@PONDERINE_DESIGN_HEIGHT@/580/' web/index.html >"$site/index.html"
-build_id=$(cat "$site"/* | sha256sum | cut -c1-12)
-sed "s/@PONDERINE_BUILD@/$build_id/" web/sw.js >"$site/sw.js"
+lay_out_site "$site" "$build/wasm/app/ponderine.js" "$build/wasm/app/ponderine.wasm"
 version=$(sed -n 's/^project(ponderine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip_file=$build/ponderine-$version-web.zip
 rm -f "$zip_file"
 (cd "$site" && zip -q -9 -r "$zip_file" .)
 echo "Web build took $((SECONDS - start)) s:"
 ls -l "$site" "$zip_file"
-printf 'ponderine.wasm gzip -9: %s bytes\n' "$(gzip -9 -c "$site/ponderine.wasm" | wc -c)"
+printf 'ponderine.wasm gzip -9: %s bytes, brotli -q 11: %s bytes\n' "$(stat -c %s "$site/ponderine.wasm.gz")" \
+    "$(stat -c %s "$site/ponderine.wasm.br")"
 [ -n "$mode" ] || exit 0
 
 # puppeteer-core drives the chroot's Chromium; npm's own browser download is
@@ -111,7 +142,15 @@ if [ "$mode" = orca ]; then
     exit 0
 fi
 if [ "$mode" = test ]; then
-    node tests/e2e/web.js "$site" "$build/screenshots"
+    # The next build, for the update the test puts on the server: the same
+    # game, with a mark of its own in ponderine.js and in the .wasm (a
+    # custom section, which WebAssembly ignores).
+    mkdir -p "$build/next"
+    cp "$site/ponderine.wasm" "$site/ponderine.js" "$build/next/"
+    printf '\x00\x16\x14ponderine-test-buildB' >>"$build/next/ponderine.wasm"
+    echo '// the next build' >>"$build/next/ponderine.js"
+    lay_out_site "$build/site-next" "$build/next/ponderine.js" "$build/next/ponderine.wasm"
+    node tests/e2e/web.js "$site" "$build/screenshots" "$build/site-next"
     echo "Web test took $((SECONDS - start)) s"
     exit 0
 fi

@@ -8,17 +8,25 @@
 // refuses part-way; a reload with the network cut; a phone's screen; a
 // tablet's, played by touch alone; two tabs ending at once; the browser
 // started anew; storage the browser refuses (a policy that blocks the site's
-// data). Screenshots, and the accessibility tree after a verdict, go to
-// SHOTS. Prints the time from navigation to the name prompt.
-// Usage: node tests/e2e/web.js SITE SHOTS
+// data); plain HTTP on the school's network; on Debian's nginx with its
+// default headers, the next build (NEXT, the same game marked as another
+// build) put on the server during a game and taken at the next name prompt,
+// whole; bad ground; two copies in sibling folders, each starting offline
+// after the other's visit; a game on Apache on a page turned during it; a
+// strict Content-Security-Policy. The site is served by Debian's nginx with
+// the settings it ships, and the bytes it sends are checked. Screenshots,
+// and the accessibility tree after a verdict, go to SHOTS. Prints the time
+// from navigation to the name prompt.
+// Usage: node tests/e2e/web.js SITE SHOTS NEXT
 "use strict";
+const crypto = require("crypto");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const puppeteer = require("puppeteer-core");
-const { serve, chromiumOptions, shownTitles: titlesOf } = require("./webserver.js");
+const { serve, nginx, apache, chromiumOptions, shownTitles: titlesOf } = require("./webserver.js");
 
-const [site, shots] = process.argv.slice(2);
+const [site, shots, nextSite] = process.argv.slice(2);
 fs.mkdirSync(shots, { recursive: true });
 
 const units = { milligrammi: -3, centigrammi: -2, decigrammi: -1, grammi: 0, decagrammi: 1, ettogrammi: 2, chilogrammi: 3,
@@ -203,6 +211,19 @@ async function tabDriver(page) {
     }
     await tab.waitForWindows("Ponderine");
   };
+  // Enter on every box until the page reloads at the next name prompt; the
+  // page was marked beforehand (ponderineSamePage). False if it does not.
+  tab.reloadsAtPrompt = async () => {
+    for (let i = 0; i < 300; i++) {
+      if (await page.evaluate(() => window.ponderineSamePage !== true).catch(() => false))
+        return true;
+      const titles = await tab.shownTitles().catch(() => []);
+      if (titles.length > 0 && titles.join("|") !== "Ponderine")
+        await tab.press("Enter").catch(() => {});
+      await pause(200);
+    }
+    return false;
+  };
   // The record, as the window shows it.
   tab.record = async () => (await tab.axTexts()).filter(text => /del record/.test(text)).join("; ");
   // What the site's IndexedDB holds, read from IndexedDB itself: each file's
@@ -223,10 +244,50 @@ async function tabDriver(page) {
   return tab;
 }
 
+// What each response of the page's came with, and its bytes over the
+// network, by file name.
+function watchTransfers(cdp) {
+  const sent = new Map();
+  cdp.on("Network.responseReceived", ({ requestId, response }) => {
+    const headers = Object.fromEntries(Object.entries(response.headers).map(([k, v]) => [k.toLowerCase(), v]));
+    sent.set(requestId, { name: new URL(response.url).pathname.split("/").pop(), headers, bytes: 0 });
+  });
+  cdp.on("Network.loadingFinished", ({ requestId, encodedDataLength }) => {
+    if (sent.has(requestId))
+      sent.get(requestId).bytes = encodedDataLength;
+  });
+  return sent;
+}
+
+// The game and its scripts as a server with the shipped settings sends
+// them (SERVER names it): of their type, compressed ahead with brotli, and
+// no more bytes than that. Returns the bytes of the whole visit.
+function checkTransfers(server, sent) {
+  const all = [...sent.values()];
+  for (const [name, type] of [["ponderine.wasm", /^application\/wasm$/], ["ponderine.js", /^text\/javascript\b/],
+                              ["qtloader.js", /^text\/javascript\b/], ["page.js", /^text\/javascript\b/]]) {
+    const got = all.find(t => t.name === name);
+    const shipped = path.join(site, name + ".br");
+    const brotli = fs.existsSync(shipped) ? fs.statSync(shipped).size : 0;
+    check(`${server} sends ${name} compressed ahead`, got && type.test(got.headers["content-type"]) &&
+          got.headers["content-encoding"] === "br" && got.bytes < brotli + 2048,
+          got && `${got.headers["content-type"]}, ${got.headers["content-encoding"]}, ${got.bytes} bytes of ${brotli}`);
+  }
+  return all.reduce((sum, t) => sum + t.bytes, 0);
+}
+
 async function main() {
-  const { server, url } = await serve(site);
+  // The site as a school hosts it: the zip's folder on Debian's nginx, in
+  // a folder of the server's, with the settings the site ships.
+  const www = fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-www-"));
+  fs.cpSync(site, path.join(www, "ponderine"), { recursive: true });
+  const shipped = await nginx(www, `include ${www}/ponderine/ponderine.nginx.conf;`);
+  const url = shipped.url + "ponderine/";
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-chromium-"));
-  const launch = () => puppeteer.launch({ ...chromiumOptions(profile), protocolTimeout: 30000 });
+  const launch = (args = []) => {
+    const options = chromiumOptions(profile);
+    return puppeteer.launch({ ...options, args: [...options.args, ...args], protocolTimeout: 30000 });
+  };
   let browser = await launch();
   const page = await browser.newPage();
   const tab = await tabDriver(page);
@@ -234,10 +295,16 @@ async function main() {
 
   // A whole game.
   await page.setViewport({ width: 1366, height: 768 });
+  await cdp.send("Network.enable");
+  const firstVisit = watchTransfers(cdp);
   const navigated = Date.now();
   await page.goto(url);
   await waitForWindows("Ponderine");
   console.log(`name prompt ${Date.now() - navigated} ms after navigation`);
+  const firstBytes = checkTransfers("nginx", firstVisit);
+  // Three quarters of what the site cost gzip'd, 6,096,318 bytes.
+  check("the first visit's bytes", firstBytes <= 0.75 * 6096318, `${firstBytes} bytes`);
+  await cdp.send("Network.disable");
   await page.screenshot({ path: path.join(shots, "1366x768-prompt.png") });
   const bar = await page.evaluate(() => ["aria-label", "aria-valuetext"].map(name =>
     document.getElementById("barra").getAttribute(name)).join(": "));
@@ -433,7 +500,9 @@ async function main() {
   // Kept until the test ends: Chromium reads its policies after it starts,
   // and on a busy machine it found the file already gone.
   process.on("exit", () => fs.rmSync(policy, { force: true }));
-  browser = await launch();
+  // A name of the school's network maps to this machine, served over
+  // plain HTTP, as below.
+  browser = await launch(["--host-resolver-rules=MAP scuola.lan 127.0.0.1"]);
   const again = await tabDriver(await browser.newPage());
   await again.page.setViewport({ width: 1366, height: 768 });
   await again.page.goto(url);
@@ -441,6 +510,13 @@ async function main() {
   const kept = await again.record();
   check("two tabs at once keep the higher score, across a browser restart",
         /Bruno/.test(kept) && /: 3(;|$)/.test(kept), kept);
+
+  // Plain HTTP on the school's network: no offline copy, and the page
+  // says so while the game loads; the game plays online.
+  await again.page.goto(url.replace("127.0.0.1", "scuola.lan"));
+  const insecure = await again.page.evaluate(() => document.getElementById("avviso").textContent);
+  await again.waitForWindows("Ponderine");
+  check("plain HTTP on the school's network told, and the game plays", /solo con la rete/.test(insecure), insecure);
 
   // Storage the browser refuses: the pupil is told, as of a folder that
   // cannot be written, and the game goes on.
@@ -457,8 +533,162 @@ async function main() {
   check("the game goes on after refused storage", !!(await again.waitForText(/quanti \S+\?$/)));
   refused.server.close();
 
+  // A school's server: Debian's nginx with its default headers, which let
+  // the browser's HTTP cache keep a file for a tenth of its age without
+  // asking. The copy in /3a/ was unpacked a month ago.
+  const schoolRoot = fs.mkdtempSync(path.join(os.tmpdir(), "ponderine-school-"));
+  const unpack = (from, folder, daysOld) => {
+    const into = path.join(schoolRoot, folder);
+    fs.rmSync(into, { recursive: true, force: true });
+    fs.cpSync(from, into, { recursive: true });
+    const then = new Date(Date.now() - daysOld * 86400000);
+    for (const name of fs.readdirSync(into))
+      fs.utimesSync(path.join(into, name), then, then);
+  };
+  unpack(site, "3a", 30);
+  const school = await nginx(schoolRoot, "location /tutto/ { try_files $uri /tutto/index.html; }");
+  const pupil = await tabDriver(await browser.newPage());
+  await pupil.page.setViewport({ width: 1366, height: 768 });
+  await pupil.page.goto(school.url + "3a/");
+  await pupil.waitForWindows("Ponderine");
+  await pupil.page.evaluate(() => navigator.serviceWorker.ready);
+  // The next build put on the server during a game, and found by the
+  // browser's own check: it waits, and the game goes on.
+  await pupil.page.evaluate(() => { window.ponderineSamePage = true; });
+  await pupil.startGame("Dario");
+  unpack(nextSite, "3a", 0);
+  const waiting = await pupil.page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    await registration.update();
+    for (let i = 0; i < 300 && !registration.waiting; i++)
+      await new Promise(resolve => setTimeout(resolve, 100));
+    return !!registration.waiting;
+  });
+  await pause(1000);
+  check("the next build waits during a game", waiting &&
+        await pupil.page.evaluate(() => window.ponderineSamePage === true &&
+                                         !!document.getElementById("qt-shadow-container")));
+  await pupil.activate("Esci");
+  await pupil.waitForText(/Ciao a presto\. Ore \d+/);
+  // The boxes closed, at the next name prompt the page takes it, whole:
+  // every file as the next build has it, none of the build before.
+  check("the next build taken at the next name prompt", await pupil.reloadsAtPrompt());
+  await pupil.waitForWindows("Ponderine");
+  // The offline copy: one for the folder, every file of it the next build's.
+  const names = Object.keys(JSON.parse(fs.readFileSync(path.join(nextSite, "sw.js"), "utf8")
+                                         .match(/^const files = (\{.*\});$/m)[1]));
+  const { copies, served } = await pupil.page.evaluate(async names => {
+    const { scope } = await navigator.serviceWorker.getRegistration();
+    const copies = (await caches.keys()).filter(name => name.startsWith(`ponderine ${scope} `));
+    const served = {};
+    for (const name of names) {
+      const kept = await caches.match(name, { cacheName: copies[0] });
+      served[name] = kept && [...new Uint8Array(await crypto.subtle.digest("SHA-256", await kept.arrayBuffer()))]
+        .map(byte => byte.toString(16).padStart(2, "0")).join("");
+    }
+    return { copies, served };
+  }, names);
+  const mixed = names.filter(name => served[name] !== crypto.createHash("sha256")
+                                                    .update(fs.readFileSync(path.join(nextSite, name))).digest("hex"));
+  if (copies.length !== 1)
+    mixed.push(`${copies.length} copies`);
+  check("every file of the next build, none of the one before", mixed.length === 0, mixed.join(", "));
+
+  // Bad ground: each told as it is, in Italian. A disk; a copy without the
+  // game's .wasm; one with it cut short; a server that answers every
+  // address with the page.
+  const ground = await browser.newPage();
+  const tells = async (address, pattern, what) => {
+    await ground.goto(address);
+    let text = "";
+    for (let i = 0; i < 100 && !pattern.test(text); i++) {
+      text = await ground.evaluate(() => document.getElementById("stato").textContent);
+      await pause(100);
+    }
+    check(what, pattern.test(text), text);
+  };
+  await tells(`file://${path.resolve(site)}/index.html`, /non si apre da un file sul disco/, "opened from a disk");
+  for (const folder of ["manca", "tutto", "tronco"])
+    unpack(site, folder, 0);
+  for (const folder of ["manca", "tutto"])
+    fs.rmSync(path.join(schoolRoot, folder, "ponderine.wasm"));
+  const wasm = path.join(schoolRoot, "tronco", "ponderine.wasm");
+  fs.truncateSync(wasm, fs.statSync(wasm).size - 4096);
+  await tells(school.url + "manca/", /manca il file del gioco \(ponderine\.wasm, errore 404\)/, "a .wasm missing");
+  await tells(school.url + "tutto/", /il server ha mandato una pagina web/, "a server that answers with its page");
+  await tells(school.url + "tronco/", /arrivato incompleto/, "a .wasm cut short");
+  await ground.close();
+
+  // A second copy in a sibling folder, of another build: each starts with
+  // the server down after the other's visit.
+  unpack(site, "prova", 30);
+  await pupil.page.goto(school.url + "prova/");
+  await pupil.waitForWindows("Ponderine");
+  await pupil.page.evaluate(() => navigator.serviceWorker.ready);
+  await school.close();
+  for (const folder of ["3a", "prova"]) {
+    await pupil.page.goto(school.url + folder + "/").catch(() => {});
+    check(`/${folder}/ starts offline beside its sibling`,
+          await pupil.waitForWindows("Ponderine").then(() => true, () => false));
+  }
+  await pupil.page.close();
+  fs.rmSync(schoolRoot, { recursive: true, force: true });
+
+  // The whole game on Debian's Apache, with the site's .htaccess.
+  // On a tablet, turned during the game from 1024x768 to 768x1024: the
+  // window is fitted anew at the next name prompt.
+  const onApache = await apache(www);
+  const visitor = await tabDriver(await browser.newPage());
+  await visitor.page.setViewport({ width: 1024, height: 768 });
+  await visitor.cdp.send("Network.enable");
+  const apacheVisit = watchTransfers(visitor.cdp);
+  await visitor.page.goto(onApache.url + "ponderine/");
+  await visitor.startGame("Elio");
+  checkTransfers("Apache", apacheVisit);
+  await visitor.page.setViewport({ width: 768, height: 1024 });
+  await visitor.answerRight(1);
+  await visitor.page.evaluate(() => { window.ponderineSamePage = true; });
+  await visitor.activate("Esci");
+  await visitor.waitForText(/Ciao a presto\. Ore \d+/);
+  check("a whole game on Apache, and a turned page reloads at the next name prompt", await visitor.reloadsAtPrompt());
+  await visitor.waitForWindows("Ponderine");
+  await visitor.settle();
+  await visitor.press("Enter");
+  await visitor.settle();
+  await visitor.press("Enter");
+  await visitor.waitForWindows("Giocare con le ponderine");
+  await visitor.enableScreenReader();
+  await visitor.waitForText(/quanti \S+\?$/);
+  await visitor.page.screenshot({ path: path.join(shots, "768x1024-turned.png") });
+  await visitor.page.close();
+  await onApache.close();
+
+  // A strict Content-Security-Policy: the site's own scripts and
+  // WebAssembly only, no inline script or style; the game plays.
+  const strict = await serve(site, { "Content-Security-Policy": "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'" });
+  const guarded = await tabDriver(await browser.newPage());
+  await guarded.page.setViewport({ width: 1366, height: 768 });
+  await guarded.page.evaluateOnNewDocument(() => {
+    window.ponderineRefused = [];
+    document.addEventListener("securitypolicyviolation",
+                              event => window.ponderineRefused.push(`${event.violatedDirective} ${event.blockedURI}`));
+  });
+  await guarded.page.goto(strict.url);
+  await guarded.startGame("Fede");
+  await guarded.answerRight(1);
+  // Qt's own window style (an inline <style>, whose rules the page applies
+  // from script) and its mouse pointers (data: images) are refused, and
+  // said; no script is.
+  const refusedByPolicy = await guarded.page.evaluate(() => window.ponderineRefused);
+  console.log(`refused by the policy: ${[...new Set(refusedByPolicy)].join("; ")}`);
+  check("the game plays under a strict Content-Security-Policy, no script refused",
+        !refusedByPolicy.some(refused => /^script/.test(refused)), refusedByPolicy.join("; "));
+  await guarded.page.close();
+  strict.server.close();
+
   await browser.close();
-  server.close();
+  await shipped.close();
+  fs.rmSync(www, { recursive: true, force: true });
   console.log(failures ? `${failures} check(s) failed` : "all checks passed");
   process.exit(failures ? 1 : 0);
 }

@@ -657,7 +657,6 @@ async function main() {
   await visitor.settle();
   await visitor.press("Enter");
   await visitor.waitForWindows("Giocare con le ponderine");
-  await visitor.enableScreenReader();
   await visitor.waitForText(/quanti \S+\?$/);
   await visitor.page.screenshot({ path: path.join(shots, "768x1024-turned.png") });
   await visitor.page.close();

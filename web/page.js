@@ -125,11 +125,12 @@ const updates = { atPrompt: false, taken: false, reloading: false, watched: new 
   }
 })();
 
-// The game's size before any scaling: a smaller page scales it down whole.
-// Qt takes its scale once, at the start; a page turned or resized since is
-// fitted anew at the next name prompt.
+// The game's size before any scaling: a smaller page scales it down whole,
+// within the frame Qt draws around it in page pixels, unscaled (4 px
+// borders, a 22 px title bar). Qt takes its scale once, at the start; a
+// page turned or resized since is fitted anew at the next name prompt.
 function fittingScale() {
-  return Math.min(1, innerWidth / @PONDERINE_DESIGN_WIDTH@, innerHeight / @PONDERINE_DESIGN_HEIGHT@);
+  return Math.min(1, (innerWidth - 8) / @PONDERINE_DESIGN_WIDTH@, (innerHeight - 30) / @PONDERINE_DESIGN_HEIGHT@);
 }
 
 // Asks the browser to keep the site's storage, the record with it, when
@@ -151,11 +152,20 @@ async function keepRecord() {
 // Qt gives its windows their look through a <style> element of its own,
 // which a strict Content-Security-Policy (no inline style) leaves unused:
 // the same rules, made into a stylesheet from script, apply under any policy.
+// Qt places its elements for assistive tools at the controls' unscaled
+// places, past the scaled window's edges (Qt 6.8.2): scaled here the same,
+// they lie on their controls, where a screen reader's touch finds them.
 const adopted = new WeakSet();
 function adoptQtStyles() {
   const root = document.getElementById("qt-shadow-container")?.shadowRoot;
   if (!root || !("adoptedStyleSheets" in root))
     return;
+  if (updates.scale < 1 && !adopted.has(root)) {
+    adopted.add(root);
+    const sheet = new CSSStyleSheet();
+    sheet.replaceSync(`.qt-window-a11y-container { transform: scale(${updates.scale}); transform-origin: 0 0; }`);
+    root.adoptedStyleSheets = [...root.adoptedStyleSheets, sheet];
+  }
   for (const style of root.querySelectorAll("style")) {
     if (style.sheet || adopted.has(style))
       continue;

@@ -175,6 +175,32 @@ async function tabDriver(page) {
     }
     throw new Error(`nothing named ${name} to tap`);
   };
+  // What of the window shown last lies outside the page: the window and its
+  // canvas as Qt lays them out, and each control, as its element for
+  // assistive tools places it, outside the canvas. Left out: the menu bar's
+  // items past its right edge, which its "»" menu holds, and the menu bar
+  // and the client area themselves, which Qt sizes to the page, not to the
+  // window within its frame.
+  tab.outside = () => page.evaluate(() => {
+    const root = document.getElementById("qt-shadow-container").shadowRoot;
+    const shown = [...root.querySelectorAll(".qt-window")].filter(w => w.style.display !== "none").at(-1);
+    const canvas = shown.querySelector("canvas").getBoundingClientRect();
+    const viewport = new DOMRect(0, 0, innerWidth, innerHeight);
+    const places = [["window", shown.getBoundingClientRect(), viewport], ["canvas", canvas, viewport]];
+    const elements = [...shown.querySelectorAll(".qt-window-a11y-container > *")]
+      .filter(e => e.style.position === "absolute" && e.getBoundingClientRect().width > 0);
+    const bar = elements.find(e => e.getAttribute("role") === "menubar")?.getBoundingClientRect();
+    for (const e of elements) {
+      const r = e.getBoundingClientRect();
+      if (!(e.getAttribute("role") === "menuitem" && r.right > bar?.right + 1) && e.getAttribute("role") !== "menubar" &&
+          r.width * r.height < canvas.width * canvas.height / 2)
+        places.push([e.getAttribute("aria-label") || e.textContent || e.tagName, r, canvas]);
+    }
+    const outside = places.filter(([, r, within]) => r.left < within.left - 1 || r.top < within.top - 1 ||
+                                                      r.right > within.right + 1 || r.bottom > within.bottom + 1)
+      .map(([name, r]) => `${name} ${[r.left, r.top, r.right, r.bottom].map(Math.round)}`);
+    return places.length > 3 ? outside : ["no controls"];
+  });
   tab.settle = () => pause(500);
   // The name typed at the prompt, the greeting closed, from the keyboard
   // alone; the question read.
@@ -653,11 +679,14 @@ async function main() {
   check("a whole game on Apache, and a turned page reloads at the next name prompt", await visitor.reloadsAtPrompt());
   await visitor.waitForWindows("Ponderine");
   await visitor.settle();
+  const outside = await visitor.outside();
   await visitor.press("Enter");
   await visitor.settle();
   await visitor.press("Enter");
   await visitor.waitForWindows("Giocare con le ponderine");
   await visitor.waitForText(/quanti \S+\?$/);
+  outside.push(...await visitor.outside());
+  check("the turned page shows the name prompt and the game whole", outside.length === 0, outside.join("; "));
   await visitor.page.screenshot({ path: path.join(shots, "768x1024-turned.png") });
   await visitor.page.close();
   await onApache.close();

@@ -711,6 +711,9 @@ async function main() {
   console.log(`refused by the policy: ${[...new Set(refusedByPolicy)].join("; ")}`);
   check("the game plays under a strict Content-Security-Policy, no script refused",
         !refusedByPolicy.some(refused => /^script/.test(refused)), refusedByPolicy.join("; "));
+  const frame = await guarded.page.evaluate(() => [...document.getElementById("qt-shadow-container").shadowRoot
+    .querySelectorAll(".qt-window")].filter(w => w.style.display !== "none").map(w => getComputedStyle(w).borderTopWidth).join());
+  check("Qt's window style applies under the policy: the window has its frame", frame === "4px", frame);
   await guarded.page.close();
   strict.server.close();
 

@@ -69,9 +69,12 @@ async function tabDriver(page) {
   await page.evaluateOnNewDocument(() => {
     globalThis.heardTexts = [];
     document.addEventListener("DOMContentLoaded", () => {
+      // A document without the region (the phone step reloads twice in a
+      // row, which can leave one unfinished) has nothing to hear.
       const region = document.getElementById("annuncio");
-      new MutationObserver(() => heardTexts.push(region.textContent))
-        .observe(region, { childList: true, characterData: true, subtree: true });
+      if (region)
+        new MutationObserver(() => heardTexts.push(region.textContent))
+          .observe(region, { childList: true, characterData: true, subtree: true });
     });
   });
   const tab = { page, cdp };

@@ -21,6 +21,11 @@
   const barText = () => bar.setAttribute("aria-valuetext", state.textContent);
   new MutationObserver(barText).observe(state, { childList: true, characterData: true, subtree: true });
   barText();
+  // The bar has the focus while the game loads: Orca then follows the focus
+  // instead of reading the whole page aloud, during which the name box's
+  // focus left it in browse mode, where a typed name went to its commands.
+  bar.tabIndex = -1;
+  bar.focus();
 
   // Qt takes typed text through an input of its own, which it adds to the
   // page's body and focuses as a control takes the focus, but it gives a

@@ -16,10 +16,12 @@ packages=(emscripten dpkg-dev cmake ninja-build g++ qt6-base-dev qt6-base-dev-to
           qt6-translations-l10n fonts-liberation2 fonts-dejavu-core python3-fonttools zip brotli)
 [ -z "$mode" ] || packages+=(chromium nodejs npm nginx apache2)
 # Orca with its speech server, the X server and the accessibility bus, as the
-# desktop's Orca test has them (scripts/deps.sh).
-[ "$mode" != orca ] || packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick dbus
-                                  at-spi2-core python3-pyatspi orca speech-dispatcher speech-dispatcher-espeak-ng
-                                  libao4)
+# desktop's Orca test has them (scripts/deps.sh); fetched beforehand too, as
+# ./check --web has Orca hear the page after the test.
+case $mode in
+    orca | prepare) packages+=(xvfb xauth x11-utils x11-xserver-utils xdotool openbox imagemagick dbus at-spi2-core
+                               python3-pyatspi orca speech-dispatcher speech-dispatcher-espeak-ng libao4) ;;
+esac
 missing=()
 for pkg in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")

@@ -755,7 +755,9 @@ def web(h):
         wid = wait_for("Chromium's window", lambda: desktop.visible_windows(browser.pid) or None,
                        timeout=SPEECH_TIMEOUT)[-1]
         desktop.activate(wid, "Chromium's window")
-        said = voice.wait_said("Orca to say the name prompt", said_in_order(re.compile(r".*Come ti chiami\?.*")),
+        # The name is typed once Orca has said the box it goes to, as a pupil hears it.
+        said = voice.wait_said("Orca to say the name prompt and its box",
+                               said_each(re.compile(r"Come ti chiami\?"), re.compile(r"^entry\.?$")),
                                timeout=SPEECH_TIMEOUT)
         steps.append(("name prompt", said))
         step("welcome", ["Return"], "Bea vediamo se sei un vero campione", typed="Bea")
@@ -764,7 +766,8 @@ def web(h):
              typed="9" + expected)
         _, expected = heard_question(step("next question", ["Return"], re.compile(r"\d+ \w+, quanti \w+\?")))
         step("right answer", ["Return"], f"{RIGHT}; risposte esatte 1, errate 1, totali 2", typed=expected)
-        step("time left", ["alt+t"], re.compile(r"Tempo restante: 00:1[0-4]:[0-5]\d"))
+        # A page played this fast may ask before the countdown's first second.
+        step("time left", ["alt+t"], re.compile(r"Tempo restante: 00:(15:00|1[0-4]:[0-5]\d)"))
         step("farewell", ["alt+x"], re.compile(r"Data .+\. Ciao a presto\. Ore \d+"))
         # No record yet in the new profile: one right answer is one.
         step("record box", ["Return"], RECORD_TEXT)

@@ -153,23 +153,24 @@ void HeardTest::wholeGame()
 
     heard.clear();
     window.start();
-    if (!QTest::qWaitForWindowActive(&window)) {
-        // Qt's minimal platform (the tests under Wine) activates no window
-        // once a real box has closed, so the window raises no focus event:
-        // the boxes of the start and the question's values are checked
-        // here, the rest by windows_uia.
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("minimal"));
-        QVERIFY(heardInOrder(2));
-        QCOMPARE(values(window), expected[3]);
-        QSKIP("no window is active after a real box on the minimal platform");
-    }
+#ifdef Q_OS_WIN
+    // Qt's minimal platform, which the tests under Wine use, activates a
+    // window only as it makes it, and on Windows hands Qt such news only as
+    // a window is shown: the game's window, made before the boxes of the
+    // start, stays inactive once they close, so it is made active here, as
+    // Windows makes a window it shows. (Windows' Qt only: the call is
+    // deprecated from Qt 6.5.)
+    if (QGuiApplication::platformName() == QLatin1String("minimal"))
+        QApplication::setActiveWindow(&window);
+#endif
+    QTRY_VERIFY_WITH_TIMEOUT(window.isActiveWindow(), 30000);
     heard << values(window);
     enter(QStringLiteral("0.07"));
     enter();
     heard << values(window);
     enter(QStringLiteral("2000"));
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
-    QTRY_COMPARE(finished.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
 
     QVERIFY(heardInOrder(expected.size()));
 }
